@@ -1,0 +1,132 @@
+#include "core/data_set.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace ombrix::core {
+namespace {
+
+TEST(DataFormat, CaptionsAndFileCodes)
+{
+    const struct {
+        DataFormat format;
+        const char* caption;
+        int code;
+        int subFormat;
+    } cases[] = {
+        {DataFormat::XY, "X and Y (or two or more Y replicates). ", 6, 0},
+        {DataFormat::Raw, "Raw data.", 1, 0},
+        {DataFormat::MeanSDN, "Averaged data. Mean, SD && N.", 2, 0},
+        {DataFormat::MeanSEMN, "Averaged data. Mean, SEM && N.", 3, 0},
+        {DataFormat::TwoByTwo, "Two rows, two columns.", 5, 0},
+        {DataFormat::LargerTable, "Larger contingency table.", 4, 0},
+        {DataFormat::MultipleRegression, "Y and 2 or more X variables (multiple reg).", 1, 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatCaption(c.format), c.caption);
+        EXPECT_EQ(formatFileCode(c.format), c.code);
+        EXPECT_EQ(formatFileSubFormat(c.format), c.subFormat);
+    }
+}
+
+TEST(AnalysisChoices, SelectedPairIndexCoversEveryPairOnce)
+{
+    std::array<int, SelectedPairCount> seen{};
+    for (int i = 0; i <= TableColumns; ++i)
+        for (int j = i + 1; j <= TableColumns; ++j) {
+            const int index = selectedPairIndex(i, j);
+            ASSERT_GE(index, 0);
+            ASSERT_LT(index, SelectedPairCount);
+            ++seen[index];
+        }
+    for (int count : seen)
+        EXPECT_EQ(count, 1);
+    EXPECT_EQ(selectedPairIndex(0, 1), 0);
+    EXPECT_EQ(selectedPairIndex(0, 2), 1);
+    EXPECT_EQ(selectedPairIndex(1, 2), 52);
+    EXPECT_EQ(selectedPairIndex(2, 1), -1);
+    EXPECT_EQ(selectedPairIndex(3, 3), -1);
+}
+
+TEST(AnalysisChoices, NewDocumentDefaults)
+{
+    const AnalysisChoices c;
+    EXPECT_TRUE(c.AllColumns);
+    EXPECT_EQ(c.OneColColumn, -1);
+    EXPECT_EQ(c.PostTestState, 2);
+    EXPECT_EQ(c.PostTestMethod, 1);
+    EXPECT_EQ(c.ControlColumn, 0);
+    EXPECT_TRUE(c.SelectedPairs[0]);
+    EXPECT_TRUE(c.SelectedPairs[SelectedPairCount - 1]);
+    EXPECT_TRUE(c.TwoColEqualSD);
+    EXPECT_TRUE(c.TwoByTwoRelativeRisk);
+    EXPECT_FALSE(c.TwoByTwoOddsRatio);
+    EXPECT_TRUE(c.StandardCurve);
+    EXPECT_FALSE(c.IndependentColumns[0]);
+    EXPECT_TRUE(c.ShowSD);
+}
+
+TEST(DataSet, ChoosingAFormat)
+{
+    auto dataSet = std::make_unique<DataSet>();
+    dataSet->resultsStale = false;
+    dataSet->chooseFormat(DataFormat::MeanSEMN);
+    EXPECT_FALSE(dataSet->choices.ShowSD);
+    EXPECT_TRUE(dataSet->resultsStale);
+    EXPECT_TRUE(dataSet->modified);
+    dataSet->chooseFormat(DataFormat::MeanSDN);
+    EXPECT_TRUE(dataSet->choices.ShowSD);
+    dataSet->chooseFormat(DataFormat::XY);
+    EXPECT_TRUE(dataSet->choices.ShowSD);
+}
+
+TEST(DataSet, TwoByTwoTakesTheFirstTwoCellsOfColumnsAAndB)
+{
+    auto dataSet = std::make_unique<DataSet>();
+    dataSet->table.setValue(0, 0, 11);
+    dataSet->table.setValue(1, 0, 12);
+    dataSet->table.setValue(0, 1, 21);
+    dataSet->table.setValue(1, 1, 22);
+    dataSet->chooseFormat(DataFormat::TwoByTwo);
+    const auto& counts = dataSet->twoByTwo.counts;
+    EXPECT_EQ(counts[TwoByTwoRecord::A], 11);
+    EXPECT_EQ(counts[TwoByTwoRecord::B], 12);
+    EXPECT_EQ(counts[TwoByTwoRecord::C], 21);
+    EXPECT_EQ(counts[TwoByTwoRecord::D], 22);
+    EXPECT_EQ(dataSet->format, DataFormat::TwoByTwo);
+
+    // Counts already typed are never overwritten.
+    dataSet->chooseFormat(DataFormat::Raw);
+    dataSet->twoByTwo.counts = {1, MissingValue, MissingValue, MissingValue};
+    dataSet->chooseFormat(DataFormat::TwoByTwo);
+    EXPECT_EQ(dataSet->twoByTwo.counts[TwoByTwoRecord::A], 1);
+    EXPECT_EQ(dataSet->twoByTwo.counts[TwoByTwoRecord::B], MissingValue);
+}
+
+TEST(DataSet, EmptyTableLeavesTwoByTwoBlank)
+{
+    auto dataSet = std::make_unique<DataSet>();
+    EXPECT_TRUE(dataSet->isUntouched());
+    dataSet->chooseFormat(DataFormat::TwoByTwo);
+    EXPECT_TRUE(dataSet->twoByTwo.allBlank());
+}
+
+TEST(Notes, BufferOf8010CharactersEndedByCtrlZ)
+{
+    Notes notes;
+    EXPECT_EQ(notes.buffer(), std::string(1, '\x1a'));
+    EXPECT_EQ(notes.freeRoom(), 8009);
+    EXPECT_TRUE(notes.appendLine("first"));
+    EXPECT_EQ(notes.text(), "first\r\n");
+    EXPECT_EQ(notes.freeRoom(), 8002);
+
+    notes.setText(std::string(9000, 'n'));
+    EXPECT_EQ(notes.text().size(), 8009u);
+    EXPECT_FALSE(notes.appendLine(""));
+    notes.setText("kept\x1a" "dropped");
+    EXPECT_EQ(notes.text(), "kept");
+}
+
+}  // namespace
+}  // namespace ombrix::core

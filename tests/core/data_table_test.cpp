@@ -1,0 +1,261 @@
+#include "core/data_table.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace ombrix::core {
+namespace {
+
+TEST(ColumnName, LettersAtTheBoundaries)
+{
+    const struct {
+        int index;
+        const char* name;
+    } cases[] = {{0, "A"}, {1, "B"}, {25, "Z"}, {26, "AA"}, {27, "AB"}, {51, "AZ"}, {52, "?"}, {-1, "?"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(columnName(c.index), c.name) << c.index;
+}
+
+struct FormatCase {
+    Real value;
+    int autoDecimals;
+    int fixedDecimals;
+    bool excluded;
+    bool useDefault;
+    const char* text;
+};
+
+TEST(FormatCell, FixedAndExponentForms)
+{
+    // Expected texts worked out by hand from the cell text rules: exponent form
+    // with four significant digits beyond 1E7 and below 0.0001, else fixed.
+    const FormatCase cases[] = {
+        {MissingValue, 2, -1, false, false, ""},
+        {0, 0, -1, false, false, "0"},
+        {-0.0L, 2, -1, false, false, "0.00"},
+        {0, 0, -1, false, true, "0"},
+        {12345678, 0, -1, false, false, "1.235E+07"},
+        {-12345678.9L, 3, -1, false, false, "-1.235E+07"},
+        {0.00005L, 0, -1, false, false, "5.000E-05"},
+        {-0.000012346L, 0, -1, false, true, "-1.235E-05"},
+        {1e150L, 0, -1, false, false, "1.000E+150"},  // all exponent digits kept
+        {2.5e-300L, 0, -1, false, false, "2.500E-300"},
+        {1e7L, 0, -1, false, false, "10000000"},       // the boundary itself is fixed
+        {10000000.5L, 0, -1, false, false, "1.000E+07"},
+        {0.0001L, 4, -1, false, false, "0.0001"},
+        {0.0001L, 0, -1, false, true, "0.0001"},
+        {1.5L, 2, -1, false, false, "1.50"},
+        {1.25L, 1, 3, false, false, "1.250"},         // fixed decimals win over automatic
+        {1.26L, 3, 1, false, false, "1.3"},
+        {-7, 0, -1, false, false, "-7"},
+        {3.14L, 0, -1, false, true, "3.14"},
+        {100, 5, -1, false, true, "100"},
+        {-0.5L, 0, 4, false, true, "-0.5"},
+        {0.1L, 0, -1, false, true, "0.1"},
+        {1234567.125L, 0, -1, false, true, "1234567.125"},
+        {3, 0, -1, true, false, "*3"},
+        {12345678, 0, -1, true, false, "*1.235E+07"},
+    };
+    for (const auto& c : cases) {
+        DataTable table(2, 2);
+        table.setAutoDecimals(0, c.autoDecimals);
+        table.setFixedDecimals(0, c.fixedDecimals);
+        EXPECT_EQ(table.FormatCell(0, c.value, c.excluded, c.useDefault), c.text)
+            << static_cast<double>(c.value) << " auto " << c.autoDecimals << " fixed " << c.fixedDecimals;
+    }
+}
+
+class TableTest : public ::testing::Test {
+protected:
+    // The full-size table, as every document has.
+    std::unique_ptr<DataTable> table = std::make_unique<DataTable>();
+};
+
+TEST_F(TableTest, StartsBlankWithDefaults)
+{
+    EXPECT_EQ(table->rowCount(), 10001);
+    EXPECT_EQ(table->columnCount(), 52);
+    EXPECT_TRUE(table->isEmpty());
+    EXPECT_TRUE(table->isBlank(10000, 51));
+    EXPECT_EQ(table->rowTitle(0), "1");
+    EXPECT_EQ(table->rowTitle(10000), "10001");
+    EXPECT_EQ(table->autoDecimals(7), 0);
+    EXPECT_EQ(table->fixedDecimals(7), -1);
+    EXPECT_EQ(table->defaultWidth(), 12);
+    EXPECT_EQ(table->defaultDecimals(), 12);
+    EXPECT_FALSE(table->hasColumnMap());
+    EXPECT_EQ(table->column(3).n, 0);
+    EXPECT_EQ(table->column(3).mean, MissingValue);
+}
+
+TEST_F(TableTest, OutOfRangeAccessIsHarmless)
+{
+    table->setValue(10001, 0, 1);
+    table->setValue(0, 52, 1);
+    table->setValue(-1, -1, 1);
+    table->setExcluded(20000, 3, true);
+    table->column(99).title = "ignored";
+    EXPECT_TRUE(table->isEmpty());
+    EXPECT_EQ(table->value(-5, 0), MissingValue);
+    EXPECT_EQ(table->GetAnalysisValue(0, 60), MissingValue);
+    EXPECT_EQ(table->column(99).title, "");
+    EXPECT_EQ(table->rowTitle(10001), "");
+}
+
+TEST_F(TableTest, FirstValueFlags)
+{
+    table->setValue(3, 2, MissingValue);
+    EXPECT_FALSE(table->hasFirstValue());
+    table->setValue(3, 2, 4);
+    EXPECT_TRUE(table->hasFirstValue());
+    EXPECT_FALSE(table->firstValueInColumnA());
+    table->setValue(0, 0, 1);
+    EXPECT_FALSE(table->firstValueInColumnA());
+}
+
+TEST_F(TableTest, LastUsedRowAndColumnGrowOnStoreAndShrinkOnRecompute)
+{
+    table->setValue(4, 2, 1);
+    table->setValue(1, 6, 2);
+    EXPECT_EQ(table->lastUsedRow(), 4);
+    EXPECT_EQ(table->lastUsedColumn(), 6);
+    EXPECT_FALSE(table->isEmpty());
+
+    // A blank store does not lower them; the recomputation does.
+    table->setValue(1, 6, MissingValue);
+    EXPECT_EQ(table->lastUsedColumn(), 6);
+    table->recomputeLastUsed();
+    EXPECT_EQ(table->lastUsedRow(), 4);
+    EXPECT_EQ(table->lastUsedColumn(), 2);
+
+    table->setValue(4, 2, MissingValue);
+    table->recomputeLastUsed();
+    EXPECT_EQ(table->lastUsedRow(), 0);
+    EXPECT_EQ(table->lastUsedColumn(), 0);
+    EXPECT_TRUE(table->isEmpty());
+
+    table->setValue(10000, 51, 9);
+    EXPECT_EQ(table->lastUsedRow(), 10000);
+    EXPECT_EQ(table->lastUsedColumn(), 51);
+    table->setValue(0, 0, 1);
+    table->setValue(10000, 51, MissingValue);
+    table->recomputeLastUsed();
+    EXPECT_EQ(table->lastUsedRow(), 0);
+    EXPECT_EQ(table->lastUsedColumn(), 0);
+    EXPECT_FALSE(table->isEmpty());
+}
+
+TEST_F(TableTest, ExclusionMarksOnlyNumbersAndBlankStoreClearsIt)
+{
+    table->setExcluded(0, 0, true);
+    EXPECT_FALSE(table->isExcluded(0, 0));
+
+    table->setValue(0, 0, 5);
+    table->setAllColumnsChanged(false);
+    table->setExcluded(0, 0, true);
+    EXPECT_TRUE(table->isExcluded(0, 0));
+    EXPECT_TRUE(table->columnChanged(0));
+    EXPECT_FALSE(table->columnChanged(1));
+
+    table->setValue(0, 0, MissingValue);
+    EXPECT_FALSE(table->isExcluded(0, 0));
+    table->setValue(0, 0, 6);
+    EXPECT_FALSE(table->isExcluded(0, 0));
+}
+
+TEST_F(TableTest, AnalysisReadSkipsBlanksExclusionsAndUnselectedColumns)
+{
+    // Column A: 3, blank, 5, 7 (excluded). Column B: 1, 2 and unselected.
+    table->setValue(0, 0, 3);
+    table->setValue(2, 0, 5);
+    table->setValue(3, 0, 7);
+    table->setExcluded(3, 0, true);
+    table->setValue(0, 1, 1);
+    table->setValue(1, 1, 2);
+    table->setSelected(1, false);
+
+    const struct {
+        int row, column;
+        bool analysisMode;
+        Real expected;
+    } cases[] = {
+        {0, 0, false, 3}, {1, 0, false, MissingValue}, {2, 0, false, 5}, {3, 0, false, MissingValue},
+        {0, 1, false, 1}, {1, 1, false, 2},            {0, 1, true, MissingValue}, {1, 1, true, MissingValue},
+        {2, 0, true, 5},
+    };
+    for (const auto& c : cases) {
+        table->setAnalysisMode(c.analysisMode);
+        EXPECT_EQ(table->GetAnalysisValue(c.row, c.column), c.expected)
+            << c.row << "," << c.column << " mode " << c.analysisMode;
+    }
+    // The raw read still sees the excluded value.
+    EXPECT_EQ(table->value(3, 0), 7);
+}
+
+TEST_F(TableTest, ColumnMapKeepsSelectedColumnsWithData)
+{
+    for (int c : {0, 2, 3, 5}) {
+        table->setValue(0, c, 10 + c);
+        table->column(c).n = 1;
+    }
+    table->setSelected(3, false);
+    table->buildColumnMap();
+    ASSERT_EQ(table->columnMapCount(), 3);
+    EXPECT_EQ(table->GetAnalysisValue(0, 0), 10);
+    EXPECT_EQ(table->GetAnalysisValue(0, 1), 12);
+    EXPECT_EQ(table->GetAnalysisValue(0, 2), 15);
+    EXPECT_EQ(table->GetAnalysisValue(0, 3), MissingValue);  // beyond the map
+
+    table->SetAnalysisValue(1, 1, 99);
+    EXPECT_EQ(table->value(1, 2), 99);
+
+    table->resetColumnMap();
+    EXPECT_EQ(table->GetAnalysisValue(0, 3), 13);
+    EXPECT_EQ(table->GetAnalysisValue(0, 5), 15);
+}
+
+TEST_F(TableTest, AuxiliaryColumnIsOutsideTheTable)
+{
+    table->SetAnalysisValue(7, AuxiliaryColumn, 2.5L);
+    EXPECT_EQ(table->GetAnalysisValue(7, AuxiliaryColumn), 2.5L);
+    EXPECT_TRUE(table->isEmpty());
+    table->setAnalysisMode(true);
+    table->buildColumnMap();
+    EXPECT_EQ(table->GetAnalysisValue(7, AuxiliaryColumn), 2.5L);
+    EXPECT_EQ(table->GetAnalysisValue(8, AuxiliaryColumn), MissingValue);
+}
+
+TEST_F(TableTest, ColumnCountsAndSelection)
+{
+    table->column(1).n = 4;
+    table->column(4).n = 1;
+    table->column(9).n = -1;  // never counts as data
+    EXPECT_EQ(table->highestColumnWithData(), 4);
+    EXPECT_EQ(table->countColumnsWithData(), 2);
+
+    table->selectAllColumnsWithData();
+    EXPECT_TRUE(table->isSelected(1));
+    EXPECT_TRUE(table->isSelected(4));
+    EXPECT_TRUE(table->isSelected(9));  // N is not 0
+    EXPECT_FALSE(table->isSelected(0));
+    EXPECT_EQ(table->countSelectedColumnsWithData(), 2);
+    table->setSelected(4, false);
+    EXPECT_EQ(table->countSelectedColumnsWithData(), 1);
+}
+
+TEST_F(TableTest, TitlesAreCutToTheirLimits)
+{
+    table->setColumnTitle(0, std::string(100, 'x'));
+    EXPECT_EQ(table->column(0).title.size(), 80u);
+    table->setRowTitle(0, "Mouse number seven");
+    EXPECT_EQ(table->rowTitle(0), "Mouse numb");
+    table->setTitle(std::string(120, 't'));
+    EXPECT_EQ(table->title().size(), 100u);
+    // A multi-byte character is never cut in two.
+    table->setRowTitle(1, "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");
+    EXPECT_EQ(table->rowTitle(1).size(), 20u);
+}
+
+}  // namespace
+}  // namespace ombrix::core

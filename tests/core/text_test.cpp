@@ -1,0 +1,67 @@
+#include "core/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace ombrix::core {
+namespace {
+
+TEST(ParseNumber, AcceptsOnlyPlainDecimalNumbers)
+{
+    const struct {
+        const char* text;
+        bool ok;
+        Real value;
+    } cases[] = {
+        {"1.25", true, 1.25L},  {"  -3 ", true, -3},       {"+.5", true, 0.5L},    {"5.", true, 5},
+        {"1e3", true, 1000},    {"2.5E-2", true, 0.025L},  {"-0", true, 0},        {"", false, 0},
+        {"   ", false, 0},      {".", false, 0},           {"abc", false, 0},      {"1,5", false, 0},
+        {"1.2.3", false, 0},    {"inf", false, 0},         {"nan", false, 0},      {"0x10", false, 0},
+        {"1e", false, 0},       {"1e+", false, 0},         {"12abc", false, 0},    {"1e5000", false, 0},
+        {"1.7e38", false, 0},   {"-2e38", false, 0},       {"1e-5000", true, 0},
+    };
+    for (const auto& c : cases) {
+        const auto value = parseNumber(c.text);
+        ASSERT_EQ(value.has_value(), c.ok) << '"' << c.text << '"';
+        if (c.ok) {
+            EXPECT_EQ(*value, c.value) << c.text;
+        }
+    }
+    EXPECT_FALSE(std::signbit(*parseNumber("-0")));
+}
+
+TEST(DecimalComma, ReplacedOnlyWhenTheSeparatorIsNotAPoint)
+{
+    EXPECT_EQ(withDecimalPoint("1,5", ','), "1.5");
+    EXPECT_EQ(withDecimalPoint("1,5", '.'), "1,5");
+}
+
+TEST(ShortestDecimalShape, CountsDecimalsAndIntegerDigits)
+{
+    const struct {
+        Real value;
+        int decimals;
+        int integerDigits;
+    } cases[] = {
+        {1.25L, 2, 1},   {1.5L, 1, 1},    {0.1L, 1, 1},       {100, 0, 3},     {-42.125L, 3, 2},
+        {0.0001L, 4, 1}, {1234567, 0, 7}, {9999999.5L, 1, 7}, {0, 0, 1},       {0.30000000000000004L, 17, 1},
+    };
+    for (const auto& c : cases) {
+        const DecimalShape shape = shortestDecimalShape(c.value);
+        EXPECT_EQ(shape.decimals, c.decimals) << static_cast<double>(c.value);
+        EXPECT_EQ(shape.integerDigits, c.integerDigits) << static_cast<double>(c.value);
+    }
+}
+
+TEST(TruncatedText, CountsCharactersNotBytes)
+{
+    EXPECT_EQ(truncatedText("abcdef", 3), "abc");
+    EXPECT_EQ(truncatedText("ab", 3), "ab");
+    EXPECT_EQ(truncatedText("\xc3\xa9t\xc3\xa9", 2), "\xc3\xa9t");
+    EXPECT_EQ(truncatedText("abc", 0), "");
+    EXPECT_EQ(characterCount("\xc3\xa9t\xc3\xa9"), 3);
+}
+
+}  // namespace
+}  // namespace ombrix::core
