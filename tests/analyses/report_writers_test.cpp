@@ -1,0 +1,289 @@
+#include "analyses/report_writers.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "analyses/error_codes.h"
+#include "analyses/report_chars.h"
+#include "golden_file.h"
+
+namespace ombrix::analyses {
+namespace {
+
+using testing::matchesGolden;
+
+std::string firstLine(const ResultsBuffer& buffer)
+{
+    const std::string_view text = buffer.text();
+    return std::string(text.substr(0, text.find("\r\n")));
+}
+
+struct SentenceCase {
+    int tails;
+    bool withVerdict;
+    Real p;
+    const char* expected;
+};
+
+TEST(ReportWriters, PValueSentence)
+{
+    const SentenceCase cases[] = {
+        {2, true, 0.0034L, "The two-tailed P value is 0.0034, considered very significant."},
+        {1, true, 0.0001L, "The one-tailed P value is < 0.0001, considered extremely significant."},
+        {2, true, 0.00012L, "The two-tailed P value is 0.0001, considered extremely significant."},
+        {2, true, 0.9999L, "The two-tailed P value is > 0.9999, considered not significant."},
+        {2, true, 0.99989L, "The two-tailed P value is 0.9999, considered not significant."},
+        {0, true, 0.0312L, "The P value is 0.0312, considered significant."},
+        {2, true, 0.05L, "The two-tailed P value is 0.0500, considered not quite significant."},
+        {2, false, 0.0312L, "The two-tailed P value is 0.0312. "},
+        {3, false, 0.5L, "The P value is 0.5000. "},
+    };
+    for (const SentenceCase& c : cases) {
+        ResultsBuffer buffer;
+        WritePValueSentence(buffer, c.tails, c.withVerdict, c.p);
+        EXPECT_EQ(buffer.text(), std::string(c.expected) + "\r\n") << c.p;
+        EXPECT_EQ(buffer.lineCount(), 1);
+    }
+}
+
+TEST(ReportWriters, VerdictWordsBoundariesGoToTheWeakerVerdict)
+{
+    const std::pair<Real, const char*> cases[] = {
+        {0.0L, "extremely "},    {0.000999L, "extremely "}, {0.001L, "very "},
+        {0.00999L, "very "},     {0.01L, ""},               {0.0499L, ""},
+        {0.05L, "not quite "},   {0.0999L, "not quite "},   {0.10L, "not "},
+        {1.0L, "not "},
+    };
+    for (const auto& [p, words] : cases) {
+        ResultsBuffer buffer;
+        AppendSignificanceWords(buffer, p);
+        EXPECT_EQ(buffer.text(), words) << p;
+    }
+}
+
+TEST(ReportWriters, StarSummaryBoundariesGoToTheStrongerClass)
+{
+    const std::pair<Real, const char*> cases[] = {
+        {0.0001L, "*** P<0.001"}, {0.001L, "*** P<0.001"},     {0.0010001L, " **  P<0.01"},
+        {0.01L, " **  P<0.01"},   {0.0100001L, " *   P<0.05"},   {0.05L, " *   P<0.05"},
+        {0.0500001L, " ns  P>0.05"}, {1.0L, " ns  P>0.05"},
+    };
+    for (const auto& [p, stars] : cases)
+        EXPECT_EQ(SignificanceSummary(p), stars) << p;
+}
+
+TEST(ReportWriters, TableCellHelpers)
+{
+    struct Case {
+        void (*write)(ResultsBuffer&);
+        const char* expected;
+    };
+    const Case cases[] = {
+        {[](ResultsBuffer& b) { AppendValueOrUnknown(b, 9, MissingValue); }, "  Unknown"},
+        {[](ResultsBuffer& b) { AppendValueOrUnknown(b, 9, 1.23456L); }, "    1.235"},
+        {[](ResultsBuffer& b) { AppendLimitOrInfinity(b, MissingValue); }, "Infinity"},
+        {[](ResultsBuffer& b) { AppendLimitOrInfinity(b, -MissingValue); }, "-Infinity"},
+        {[](ResultsBuffer& b) { AppendLimitOrInfinity(b, 123.456L); }, "123.46"},
+        // " (" in 5, the percentage in 3, "%)".
+        {[](ResultsBuffer& b) { AppendPercentLabel(b, 10, 0.95L); }, "    ( 95%)"},
+        {[](ResultsBuffer& b) { AppendPercentLabel(b, 10, 1.0L); }, "    (100%)"},
+        {[](ResultsBuffer& b) { AppendPercentLabel(b, 7, 0.05L); }, " (  5%)"},
+    };
+    for (const Case& c : cases) {
+        ResultsBuffer buffer;
+        c.write(buffer);
+        EXPECT_EQ(buffer.text(), c.expected);
+    }
+}
+
+TEST(ReportWriters, CalculationErrorMessages)
+{
+    struct Case {
+        int code;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {2, {"Divide by zero.  A computation has divided a number by zero", "which is illegal.  This may be caused by unusual data or an", "unanticipated circumstance."}},
+        {3, {"Underflow.  A computation has produced a number too small for", "the computer.  This may be caused by the data.  Try changing", "units if appropriate."}},
+        {4, {"Overflow.  A computation has produced a number too large for", "the computer.  This may be caused by the data.  Try changing", "units if appropriate."}},
+        {5, {"Invalid floating point operation.  This unanticipated error", "may arise from a number of possibilities.  Please notify", "Tarvenly of the problem along with the data set so that the", "problem can be reproduced and corrected."}},
+        {10, {"Out of memory.  Some calculations performed on large data sets", "require additional memory.  Try to free some memory or reduce", "the size of the data."}},
+        {11, {"Not enough data.  ANOVA requires at least two columns and at", "least two rows in each column."}},
+        {12, {"Only one value was found in a column.  ANOVA requires at least", "two per column."}},
+        {13, {"Standard deviations are all zero. ANOVA requires at least one", "column's standard deviation to be nonzero."}},
+        {14, {"ANOVA is impossible.  All group means are identical."}},
+        {15, {"Data are missing.  This test requires a complete rectangular", "matrix.  Missing values cannot be dealt with appropriately."}},
+        {30, {"Fractions are not allowed in chi-square analysis."}},
+        {31, {"Negative integers are not allowed in chi square analysis.  All", "numbers should be converted to positive integers."}},
+        {32, {"One row is filled with zeros.  In this situation, chi-square", "analysis is impossible.  At least one of these values must be", "positive."}},
+        {33, {"One column is filled with zeros.  In this situation,", "chi-square analysis is impossible.  At least one of these", "values must be positive."}},
+        {34, {"Values are missing.  Chi-square analysis requires a rectangular", "data set.  Missing values cannot be dealt with appropriately."}},
+        {35, {"Nonlinear regression did not converge.  Try fitting fewer", "variables and supplying better starting values."}},
+        {36, {"Linear regression requires at least three points."}},
+        {37, {"Points have only one x-value.  The slope is infinite."}},
+        {38, {"Points have only one y-value.  The slope is zero."}},
+        {39, {"Linear correlation requires at least three points."}},
+        {40, {"It is not possible to analyze your data because one column's SD is zero."}},
+        {41, {"Paired t test requires at least two distinct paired differences."}},
+        {42, {"Nonparametric tests require raw data exclusively.  No", "averaged data can be used."}},
+        {43, {"This ANOVA test cannot use averaged data.  All data must be raw."}},
+        {44, {"Paired t test must use raw data in order to determine the", "pairs' differences."}},
+        {45, {"All four values must be entered in the spreadsheet to perform test."}},
+        {46, {"No data in the contingency table."}},
+        {47, {"No data to perform correlation test."}},
+        {48, {"Both B and C values must be entered in the spreadsheet to perform", "paired test."}},
+        {49, {"It is not possible to analyze your data because one column contains a", "single value."}},
+        {50, {"It is not possible to analyze your data because there is only a single", "pair."}},
+        {1, {}},
+        {6, {}},
+        {99, {}},
+    };
+    for (const Case& c : cases) {
+        ResultsBuffer buffer;
+        buffer.AppendLine("The report so far");
+        buffer.ToggleBold();
+        buffer.Append("half a line");
+        WriteCalculationError(buffer, c.code);
+
+        std::string expected = "\r\n";
+        for (const std::string& line : c.lines)
+            expected += line + "\r\n";
+        expected += "\r\n";
+        EXPECT_EQ(buffer.text(), expected) << c.code;
+        EXPECT_FALSE(buffer.isBold());
+    }
+}
+
+TEST(ReportWriters, CodeZeroOrBelowKeepsTheReport)
+{
+    for (const int code : {0, -1}) {
+        ResultsBuffer buffer;
+        buffer.Append("kept");
+        WriteCalculationError(buffer, code);
+        EXPECT_EQ(buffer.text(), "kept");
+    }
+}
+
+TEST(ReportFrame, ThreeLinesArePaddedTo22)
+{
+    ResultsBuffer buffer;
+    const int code = WriteReport(buffer, "Blood pressure", [](ResultsBuffer& b) {
+        b.AppendLine("One line of results.");
+        return 0;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(buffer.isClosed());
+    EXPECT_EQ(buffer.lineCount(), 22);
+    EXPECT_EQ(buffer.indexedLineCount(), 22);
+    EXPECT_TRUE(matchesGolden(buffer.text(), "frame_three_lines.txt"));
+}
+
+TEST(ReportFrame, BlankTitleWritesNoTitleLine)
+{
+    ResultsBuffer buffer;
+    WriteReport(buffer, "   ", [](ResultsBuffer& b) {
+        b.AppendLine("Results.");
+        return 0;
+    });
+    EXPECT_EQ(firstLine(buffer), "Results.");
+}
+
+TEST(ReportFrame, ErrorReplacesAHalfWrittenReport)
+{
+    ResultsBuffer buffer;
+    const int code = WriteReport(buffer, "Blood pressure", [](ResultsBuffer& b) {
+        b.AppendLine("Unpaired t test");
+        b.ToggleBold();
+        b.Append("t = ");
+        volatile Real huge = 1e4000L;
+        const Real t = huge * huge;
+        b.AppendNumber(-5, t);
+        return 0;
+    });
+    EXPECT_EQ(code, error_code::Overflow);
+    EXPECT_TRUE(matchesGolden(buffer.text(), "error_replaces_half_report.txt"));
+}
+
+TEST(ReportFrame, MessageReport)
+{
+    ResultsBuffer buffer;
+    buffer.AppendLine("An old report");
+    WriteMessageReport(buffer, "Until you enter data, you won't see any results!");
+    EXPECT_EQ(buffer.lineCount(), 22);
+    EXPECT_TRUE(matchesGolden(buffer.text(), "message_report.txt"));
+}
+
+// A small table that uses every kind of cell; the golden file was laid out
+// by hand, column by column.
+TEST(ReportFrame, TableWithMarks)
+{
+    ResultsBuffer buffer;
+    BeginReport(buffer, "");
+    buffer.ToggleUnderline();
+    buffer.Append(CenterText("Unpaired t test", 30));
+    buffer.ToggleUnderline();
+    buffer.NewLine();
+    buffer.NewLine();
+
+    buffer.ToggleBold();
+    buffer.Append("Group");
+    buffer.PadToColumn(16);
+    buffer.Append("N");
+    buffer.NewLine();
+    buffer.Append("Title");
+    buffer.PadToColumn(16);
+    buffer.Append("count");
+    buffer.ToggleBold();
+    buffer.NewLine();
+    buffer.AppendRule(20);
+    buffer.NewLine();
+
+    buffer.ClearTabStops();
+    buffer.AddTabStop(16);
+    buffer.AddTabStop(24);
+    buffer.Append("Control");
+    buffer.NextTabStop();
+    buffer.AppendIntegerInWidth(5, 12);
+    buffer.NextTabStop();
+    buffer.AppendNumberInWidth(8, -5, 0.0123456L);
+    buffer.NewLine();
+    buffer.Append("Treated");
+    buffer.NextTabStop();
+    buffer.AppendIntegerInWidth(5, -7);
+    buffer.NextTabStop();
+    buffer.AppendNumberInWidth(8, -5, 12345.6L);
+    buffer.NewLine();
+    buffer.AppendDashRule(20);
+    buffer.NewLine();
+
+    WritePValueSentence(buffer, 2, true, 0.0034L);
+    WritePValueSentence(buffer, 0, false, 0.5L);
+    buffer.Append("Sensitivity");
+    AppendPercentLabel(buffer, 12, 0.95L);
+    buffer.NewLine();
+    buffer.Append("Control vs Treated");
+    buffer.Append(SignificanceSummary(0.003L));
+    buffer.NewLine();
+    buffer.Append("Upper limit ");
+    AppendLimitOrInfinity(buffer, MissingValue);
+    buffer.NewLine();
+    buffer.Append("Mean ");
+    AppendValueOrUnknown(buffer, 9, MissingValue);
+    buffer.NewLine();
+    FinishReport(buffer, 0);
+
+    EXPECT_EQ(buffer.lineCount(), 22);
+    for (int i = 0; i < buffer.indexedLineCount(); ++i) {
+        const std::string_view line = buffer.line(i);
+        EXPECT_EQ(std::count(line.begin(), line.end(), BoldMark) % 2, 0) << i;
+        EXPECT_EQ(std::count(line.begin(), line.end(), UnderlineMark) % 2, 0) << i;
+    }
+    EXPECT_TRUE(matchesGolden(buffer.text(), "table_with_marks.txt"));
+}
+
+}  // namespace
+}  // namespace ombrix::analyses
