@@ -34,6 +34,13 @@ struct TwoByTwoRecord {
     }
 };
 
+// The graph choices kept with the data set and saved in its file.
+struct GraphOptions {
+    bool analysedDataOnly = false;       // the multiple-regression graph's "Analyzed data only"
+    std::string multipleRegressionX;     // variables chosen for the multiple-regression graph
+    std::string multipleRegressionY;
+};
+
 // One document: the table in one of seven formats, the two-by-two record,
 // the notes and the analysis choices, with its modified and results-stale flags.
 class DataSet {
@@ -43,10 +50,14 @@ public:
     TwoByTwoRecord twoByTwo;
     Notes notes;
     AnalysisChoices choices;
+    GraphOptions graph;
 
     bool modified = false;
     // A data set starts stale: the first visit of the results step calculates.
     bool resultsStale = true;
+    // The warning that older versions cannot open the saved file was shown
+    // for this document.
+    bool compatibilityWarningShown = false;
 
     // Every edit of data or of a choice goes through here.
     void markChanged()

@@ -299,7 +299,10 @@ std::string DataTable::FormatCell(int column, Real value, bool excluded, bool us
     if (inExponentRange(value)) {
         text = exponentText(value);
     } else if (useDefaultDecimals) {
-        text = fixedText(value, m_defaultDecimals);
+        // Never more than 14 digits in all: beyond them a value shows only
+        // the noise of its binary form.
+        const int integerDigits = std::fabs(value) < 1 ? 1 : static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
+        text = fixedText(value, std::clamp(MaxShownDigits - integerDigits, 0, m_defaultDecimals));
         if (text.find('.') != std::string::npos) {
             while (text.back() == '0')
                 text.pop_back();

@@ -92,9 +92,8 @@ std::optional<Real> parseNumber(std::string_view text)
 
     const std::string copy(text);
     const Real value = std::strtold(copy.c_str(), nullptr);
-    // Values beyond the blank marker would be mistaken for it (or for
-    // infinity) by every analysis; they are not numbers a user can mean.
-    if (!std::isfinite(value) || std::fabs(value) >= MissingValue)
+    // The blank marker itself is no number.
+    if (!std::isfinite(value) || value == MissingValue)
         return std::nullopt;
     return value == 0 ? Real(0) : value;
 }

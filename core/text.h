@@ -18,8 +18,8 @@ int characterCount(std::string_view text);
 
 // A number as a user types it: optional blanks, sign, digits, one '.', an
 // optional exponent. Anything else (empty text, letters, "inf", "nan", hex
-// notation, a value too large for the number type) gives nothing; the caller
-// treats that as a blank.
+// notation, a value too large for the number type, the blank marker itself)
+// gives nothing; the caller treats that as a blank.
 std::optional<Real> parseNumber(std::string_view text);
 
 // Replaces ',' by '.' when the user's decimal separator is not '.', so that a

@@ -9,7 +9,7 @@
 
 #include "analyses/error_codes.h"
 #include "analyses/report_chars.h"
-#include "golden_file.h"
+#include "tests/support/golden_file.h"
 
 namespace ombrix::analyses {
 namespace {

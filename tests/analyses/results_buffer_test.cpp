@@ -3,6 +3,7 @@
 #include <cfenv>
 #include <climits>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -25,6 +26,12 @@ struct NumberCase {
     Real x;
     const char* expected;
 };
+
+// Names the case in test listings instead of a dump of its bytes.
+void PrintTo(const NumberCase& c, std::ostream* os)
+{
+    *os << "width " << c.width << " digits " << c.digits << " -> \"" << c.expected << '"';
+}
 
 class NumberRendering : public ::testing::TestWithParam<NumberCase> {};
 

@@ -54,6 +54,9 @@ TEST(FormatCell, FixedAndExponentForms)
         {-0.5L, 0, 4, false, true, "-0.5"},
         {0.1L, 0, -1, false, true, "0.1"},
         {1234567.125L, 0, -1, false, true, "1234567.125"},
+        {299859.893684760525L, 0, -1, false, true, "299859.89368476"},  // 14 digits in all
+        {9999999.5L, 0, -1, false, true, "9999999.5"},
+        {2.0L / 3, 0, -1, false, true, "0.666666666667"},
         {3, 0, -1, true, false, "*3"},
         {12345678, 0, -1, true, false, "*1.235E+07"},
     };

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-namespace ombrix::analyses::testing {
+namespace ombrix::testing {
 
 // Compares text byte for byte with tests/golden/<name>. With the environment
 // variable OMBRIX_UPDATE_GOLDEN=1 the file is rewritten instead; whoever runs
 // that reviews the diff before it is committed.
 ::testing::AssertionResult matchesGolden(std::string_view text, const std::string& name);
 
-}  // namespace ombrix::analyses::testing
+}  // namespace ombrix::testing

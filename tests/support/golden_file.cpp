@@ -1,10 +1,10 @@
-#include "golden_file.h"
+#include "tests/support/golden_file.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-namespace ombrix::analyses::testing {
+namespace ombrix::testing {
 
 namespace {
 
@@ -79,4 +79,4 @@ int lineCount(std::string_view text)
            << "\"\n  (sizes " << expected.size() << " and " << text.size() << ")";
 }
 
-}  // namespace ombrix::analyses::testing
+}  // namespace ombrix::testing

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+
+#include "core/data_format.h"
+#include "core/data_table.h"
+#include "core/real.h"
+
+// N, mean, SD, SEM, 95% confidence limits, median, extremes and the
+// Kolmogorov-Smirnov normality test of every column, kept in the column
+// records of the data table.
+namespace ombrix::analyses {
+
+using core::DataTable;
+
+// Recomputes every column whose changed flag is set (and the normality test of
+// raw columns that lack one); clears the analysis error code first.
+void UpdateColumnStatistics(DataTable& table);
+
+// N, mean, SD, SEM, extremes, median and confidence limits from the cells of
+// rows 0..last used row, read as analyses read them (blanks, excluded values
+// and, in analysis mode, unselected columns are missing). With N < 2 SD and
+// SEM are 0; with N = 0 the mean is missing.
+void ComputeRawColumnStatistics(DataTable& table, int column);
+
+// Completes a record whose mean, N and SD or SEM were typed: the other of SD
+// and SEM and the confidence limits. Median, extremes and normality are left
+// as they are: only raw columns compute them.
+void ComputeSummaryColumnStatistics(core::ColumnRecord& record);
+
+// Median of the column's values; missing when there is none or when the
+// analysis error code is set. Every value of a full column is used.
+Real ColumnMedian(const DataTable& table, int column);
+
+struct NormalityResult {
+    Real ks = MissingValue;
+    Real p = MissingValue;  // 0.2 stands for any P above 0.10
+};
+
+// Kolmogorov-Smirnov distance of the column's values from the normal
+// distribution with the given mean and SD (SD > 0), with the Dallal-Wilkinson
+// approximation of Lilliefors' P.
+NormalityResult NormalityTest(const DataTable& table, int column, Real mean, Real sd);
+
+// Dallal-Wilkinson P for a KS distance from n values: 0.2 below the distance
+// whose P is 0.10, 0.10 exactly there, else the approximation.
+Real lillieforsP(int n, Real ks);
+Real lillieforsCutoff(int n);
+
+// The statistics grid of the column statistics step, as a model: one grid
+// column per data column, row labels in grid column 0. Grid rows run 0..16.
+inline constexpr int StatisticsGridRows = 17;
+
+struct StatisticsGridOptions {
+    bool sdFirst = true;
+    core::DataFormat format = core::DataFormat::Raw;
+};
+
+std::string statisticsGridLabel(int gridRow, const StatisticsGridOptions& options);
+std::string statisticsGridCell(const DataTable& table, int column, int gridRow, const StatisticsGridOptions& options);
+
+}  // namespace ombrix::analyses

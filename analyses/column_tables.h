@@ -1,0 +1,27 @@
+#pragma once
+
+#include <vector>
+
+#include "analyses/results_buffer.h"
+#include "core/data_table.h"
+
+// The column statistics tables that the t tests, rank tests and ANOVAs print.
+namespace ombrix::analyses {
+
+struct ColumnSummary {
+    core::ColumnRecord record;
+    bool meanEntry = false;  // typed summary values: no median, extremes or normality
+};
+
+// Group, N, mean, SD, SEM and median; then, below it, minimum, maximum and the
+// 95% confidence interval. Returns false (nothing written) when the second
+// table's buffer cannot be had.
+bool WriteColumnSummaryTable(ResultsBuffer& out, const std::vector<ColumnSummary>& columns);
+void WriteNormalityTable(ResultsBuffer& out, const std::vector<ColumnSummary>& columns);
+void WriteNonparametricSummaryTable(ResultsBuffer& out, const std::vector<ColumnSummary>& columns);
+// Up to three columns side by side; the second is shown when its N is not 0,
+// the third only when all three are given.
+void WriteParameterBlock(ResultsBuffer& out, const core::ColumnRecord* first, const core::ColumnRecord* second,
+                         const core::ColumnRecord* third);
+
+}  // namespace ombrix::analyses

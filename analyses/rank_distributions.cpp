@@ -1,0 +1,1 @@
+#include "analyses/rank_distributions.h"

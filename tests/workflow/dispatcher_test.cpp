@@ -1,0 +1,273 @@
+#include "workflow/dispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "workflow/choose_test.h"
+
+namespace ombrix::workflow {
+namespace {
+
+using core::DataFormat;
+
+class DispatcherTest : public ::testing::Test {
+protected:
+    std::unique_ptr<core::DataSet> dataSet = std::make_unique<core::DataSet>();
+    analyses::ResultsBuffer results;
+    analyses::RegressionSlots regression{};
+    SteadyClock clock;
+    CalculationProgress progress{clock};
+    CalculationTarget target{results, regression, progress, nullptr};
+
+    void fillColumn(int column, std::initializer_list<Real> values)
+    {
+        int row = 0;
+        for (Real x : values)
+            dataSet->table.setValue(row++, column, x);
+        dataSet->markChanged();
+    }
+    std::string report() const { return std::string(results.text()); }
+    // The report without its closing frame: the lines before the star separator.
+    bool reportHasLine(const std::string& line) const { return report().find(line + "\r\n") != std::string::npos; }
+};
+
+TEST_F(DispatcherTest, EmptyTableGivesTheNoDataMessage)
+{
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+    EXPECT_EQ(report().substr(0, 2), "\r\n");
+    EXPECT_TRUE(reportHasLine(NoDataMessage));
+    EXPECT_EQ(results.line(1), NoDataMessage);
+
+    dataSet->format = DataFormat::XY;
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+    dataSet->format = DataFormat::MultipleRegression;
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+    dataSet->format = DataFormat::LargerTable;
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+}
+
+TEST_F(DispatcherTest, UnselectedOnlyColumnIsSelectedAgain)
+{
+    fillColumn(1, {1, 2, 3});
+    dataSet->choices.AllColumns = false;
+    dataSet->table.setSelected(1, false);
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+    EXPECT_EQ(dataSet->choices.ColumnCategory, 1);
+    EXPECT_EQ(dataSet->choices.OneColColumn, 1);
+    EXPECT_TRUE(dataSet->table.isSelected(1));
+}
+
+TEST_F(DispatcherTest, TwoSelectedColumnsInColumnOrder)
+{
+    fillColumn(0, {1, 2, 3});
+    fillColumn(1, {4, 5, 6});
+    fillColumn(2, {7, 8, 9});
+    dataSet->choices.AllColumns = false;
+    dataSet->table.setSelected(1, false);
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+    EXPECT_EQ(dataSet->choices.ColumnCategory, 2);
+    EXPECT_EQ(dataSet->choices.TwoColFirst, 0);
+    EXPECT_EQ(dataSet->choices.TwoColSecond, 2);
+    // N of the column set aside is restored, and analysis mode is off again.
+    EXPECT_EQ(dataSet->table.column(1).n, 3);
+    EXPECT_FALSE(dataSet->table.analysisMode());
+}
+
+TEST_F(DispatcherTest, TemporaryTitlesAreRemovedAndTheTitleLeadsTheReport)
+{
+    fillColumn(0, {1, 2, 3});
+    dataSet->table.setColumnTitle(1, "Kept");
+    fillColumn(1, {4, 5, 6});
+    dataSet->table.setTitle("Enzyme assay");
+    Calculate(*dataSet, target);
+    EXPECT_EQ(dataSet->table.column(0).title, "");
+    EXPECT_EQ(dataSet->table.column(1).title, "Kept");
+    EXPECT_EQ(results.line(0), "Enzyme assay");
+    EXPECT_EQ(results.line(1), "");
+}
+
+TEST_F(DispatcherTest, NotStaleShowsTheSameReportWithoutRecomputing)
+{
+    fillColumn(0, {1, 2, 3});
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+    EXPECT_FALSE(dataSet->resultsStale);
+    const std::string first = report();
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Unchanged);
+    EXPECT_EQ(report(), first);
+    dataSet->markChanged();
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+
+    // A two-by-two table is recomputed at every visit.
+    dataSet->chooseFormat(DataFormat::TwoByTwo);
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+}
+
+TEST_F(DispatcherTest, SelectedPairsPostTestNeedsAPair)
+{
+    fillColumn(0, {1, 2, 3});
+    fillColumn(1, {4, 5, 6});
+    fillColumn(2, {7, 8, 9});
+    dataSet->choices.PostTestMethod = 0;
+    dataSet->choices.PostTestPairs = 1;
+    dataSet->choices.SelectedPairs.fill(false);
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+    EXPECT_EQ(results.line(1), NoPairSelectedMessage);
+    EXPECT_EQ(dataSet->table.column(2).n, 3);
+
+    // A pair beyond the analysed columns does not count.
+    dataSet->choices.SelectedPairs[core::selectedPairIndex(0, 5)] = true;
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+    dataSet->choices.SelectedPairs[core::selectedPairIndex(1, 2)] = true;
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+}
+
+TEST_F(DispatcherTest, ReportFrameAndBusyState)
+{
+    fillColumn(0, {1, 2, 3});
+    fillColumn(1, {4, 5, 6});
+    fillColumn(2, {7, 8, 9});
+    Calculate(*dataSet, target);
+    EXPECT_TRUE(reportHasLine("                       *     *     *"));
+    EXPECT_GE(results.lineCount(), 22);
+    EXPECT_FALSE(progress.calculating());
+}
+
+TEST_F(DispatcherTest, MultipleRegressionChecks)
+{
+    dataSet->format = DataFormat::MultipleRegression;
+    fillColumn(0, {1, 2, 3});
+    dataSet->choices.DependentColumn = 0;
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+    EXPECT_EQ(results.line(1), NoDependentMessage);
+
+    fillColumn(1, {4, 5, 7});
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+    EXPECT_EQ(results.line(1), NoIndependentMessage);
+
+    dataSet->choices.IndependentColumns[1] = true;
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+
+    dataSet->choices.MultRegAnalysis = false;
+    dataSet->markChanged();
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
+    EXPECT_EQ(results.line(1), TooFewVariablesMessage);
+}
+
+TEST_F(DispatcherTest, XYKeepsColumnStatisticsAndClearsTheLineWithoutAFit)
+{
+    dataSet->format = DataFormat::XY;
+    fillColumn(0, {1, 2, 3});
+    fillColumn(1, {2, 4, 7});
+    regression[0] = 5;
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+    EXPECT_EQ(regression[0], MissingValue);
+    dataSet->format = DataFormat::Raw;
+    dataSet->markChanged();
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+    EXPECT_EQ(dataSet->choices.ColumnCategory, 2);
+}
+
+TEST(EffectivePostTest, MethodAndPairsFromTheChoices)
+{
+    core::AnalysisChoices choices;
+    choices.PostTestMethod = 3;
+    choices.PostTestPairs = 0;
+    EXPECT_EQ(effectivePostTest(choices).method, 3);
+    EXPECT_FALSE(effectivePostTest(choices).selectedPairsOnly);
+    choices.PostTestPairs = 1;
+    EXPECT_EQ(effectivePostTest(choices).method, 0);
+    EXPECT_TRUE(effectivePostTest(choices).selectedPairsOnly);
+    choices.PostTestPairs = 2;
+    EXPECT_EQ(effectivePostTest(choices).method, 2);
+
+    // Dunnett chosen, then nonparametric and ordinary: Dunn on the pairs with the control.
+    choices.MultiColNonParametric = true;
+    choices.ControlColumn = 1;
+    const EffectivePostTest dunn = effectivePostTest(choices);
+    EXPECT_EQ(dunn.method, 1);
+    EXPECT_TRUE(dunn.selectedPairsOnly);
+    EXPECT_TRUE(dunn.pairs[core::selectedPairIndex(0, 1)]);
+    EXPECT_TRUE(dunn.pairs[core::selectedPairIndex(1, 2)]);
+    EXPECT_FALSE(dunn.pairs[core::selectedPairIndex(0, 2)]);
+    EXPECT_TRUE(choices.SelectedPairs[core::selectedPairIndex(0, 2)]);  // the user's pairs are kept
+
+    choices.OrdinaryAnova = false;
+    EXPECT_EQ(effectivePostTest(choices).method, 2);
+    choices.PostTestPairs = 0;
+    EXPECT_EQ(effectivePostTest(choices).method, 1);
+}
+
+TEST(ChooseTest, PostTestListIndexBothWays)
+{
+    core::AnalysisChoices choices;
+    const struct {
+        int state, method, pairs;
+        int parametricIndex, nonParametricIndex;
+    } cases[] = {
+        {1, 3, 0, 0, 0}, {2, 0, 1, 1, 1}, {0, 0, 0, 2, 2}, {2, 1, 0, 3, 2},
+        {2, 3, 0, 4, 2}, {2, 2, 2, 5, 2}, {0, 4, 0, 6, 2},
+    };
+    for (const auto& c : cases) {
+        choices.PostTestState = c.state;
+        choices.PostTestMethod = c.method;
+        choices.PostTestPairs = c.pairs;
+        EXPECT_EQ(postTestListIndex(choices, false), c.parametricIndex);
+        EXPECT_EQ(postTestListIndex(choices, true), c.nonParametricIndex);
+    }
+    for (int index = 1; index <= 6; ++index) {
+        core::AnalysisChoices chosen;
+        choosePostTestItem(chosen, index, true);
+        EXPECT_EQ(postTestListIndex(chosen, false), index) << index;
+        EXPECT_EQ(chosen.PostTestState, 2);
+        choosePostTestItem(chosen, index, false);
+        EXPECT_EQ(chosen.PostTestState, 0);
+    }
+    EXPECT_FALSE(choosePostTestItem(choices, 0, true));
+    EXPECT_EQ(choices.PostTestState, 1);
+    setOnlyIfSignificant(choices, false, 0);
+    EXPECT_EQ(choices.PostTestState, 1);
+    setOnlyIfSignificant(choices, false, 3);
+    EXPECT_EQ(choices.PostTestState, 0);
+    setOnlyIfSignificant(choices, true, 3);
+    EXPECT_EQ(choices.PostTestState, 2);
+}
+
+TEST(ChooseTest, WillPerformLabels)
+{
+    core::AnalysisChoices c;
+    const struct {
+        bool unpaired, nonParametric, equalSD;
+        const char* label;
+    } two[] = {
+        {true, true, true, "Mann-Whitney test"},
+        {true, false, true, "Unpaired t test"},
+        {true, false, false, "Unpaired t test, Welch corrected"},
+        {false, true, true, "Wilcoxon matched pairs test"},
+        {false, false, false, "Paired t test"},
+    };
+    for (const auto& t : two) {
+        c.TwoColUnpaired = t.unpaired;
+        c.TwoColNonParametric = t.nonParametric;
+        c.TwoColEqualSD = t.equalSD;
+        EXPECT_EQ(UpdateSelTest2(c), t.label);
+    }
+    c.PostTestState = 2;
+    EXPECT_EQ(UpdateSelTest3(c), "One-way ANOVA with post-test");
+    c.MultiColNonParametric = true;
+    EXPECT_EQ(UpdateSelTest3(c), "Kruskal-Wallis test with post-test");
+    c.OrdinaryAnova = false;
+    c.PostTestState = 1;
+    EXPECT_EQ(UpdateSelTest3(c), "Friedman test without post-test");
+    c.MultiColNonParametric = false;
+    EXPECT_EQ(UpdateSelTest3(c), "Repeated measures ANOVA without post-test");
+
+    EXPECT_EQ(hypotheticalValueLabel(c), "Hypothetical mean=");
+    c.OneColNonParametric = true;
+    EXPECT_EQ(hypotheticalValueLabel(c), "Hypothetical median=");
+}
+
+}  // namespace
+}  // namespace ombrix::workflow
