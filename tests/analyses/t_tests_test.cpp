@@ -1,1 +1,259 @@
-// Filled in with its analysis.
+#include "analyses/t_tests.h"
+
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "analyses/analyses.h"
+#include "analyses/error_codes.h"
+#include "analyses/fault_guard.h"
+
+// Expected values: R 4 (qt, pt, pf, t.test, var.test, cor.test) and hand
+// calculation, as noted beside each. The program's t and F probabilities come
+// from an incomplete beta continued fraction that stops at a relative change
+// of 3e-7, so P values are compared to 1e-6.
+namespace ombrix::analyses {
+namespace {
+
+constexpr Real PTolerance = 1e-6L;
+
+core::ColumnRecord summary(Real mean, Real sd, int n)
+{
+    core::ColumnRecord record;
+    record.mean = mean;
+    record.sd = sd;
+    record.n = n;
+    ComputeSummaryColumnStatistics(record);
+    return record;
+}
+
+void fill(DataTable& table, int column, const std::vector<Real>& values)
+{
+    for (size_t row = 0; row < values.size(); ++row)
+        table.setValue(static_cast<int>(row), column, values[row]);
+}
+
+ColumnInput raw(int column, const char* title)
+{
+    ColumnInput input;
+    input.rawColumn = column;
+    input.record.title = title;
+    return input;
+}
+
+class SilentProgress : public ProgressReporter {
+public:
+    void ShowCalcStatus(std::string_view, Real) override {}
+    void HideCalcStatus() override {}
+    int CalcProgress(Real) override { return ProgressContinue; }
+};
+
+TEST(CriticalT, TableUpToThirteenDegreesOfFreedom)
+{
+    const Real table[] = {12.706L, 4.303L, 3.182L, 2.776L, 2.571L, 2.447L, 2.365L,
+                          2.306L,  2.262L, 2.228L, 2.201L, 2.179L, 2.160L};
+    for (int df = 1; df <= 13; ++df)
+        EXPECT_EQ(criticalT(df), table[df - 1]) << df;
+    EXPECT_EQ(criticalT(0), 0);
+    EXPECT_EQ(criticalT(-3), 0);
+}
+
+TEST(CriticalT, FormulaAboveThirteenStaysCloseToTheQuantile)
+{
+    // 1.96·14/(14 − 1.20722) by hand.
+    EXPECT_NEAR(criticalT(14), 2.144960L, 1e-6L);
+    // qt(0.975, df); the formula is within 0.0002 of it from 14 df on.
+    const struct {
+        int df;
+        Real quantile;
+    } cases[] = {{14, 2.144787L}, {20, 2.085963L}, {30, 2.042272L}, {60, 2.000298L}, {120, 1.979930L},
+                 {1000, 1.962339L}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(criticalT(c.df), c.quantile, 2e-4L) << c.df;
+}
+
+TEST(OneSampleT, HypotheticalValueAtTheMeanGivesPOne)
+{
+    const TTestResult result = oneSampleT(summary(7.5L, 1.2L, 6), 7.5L);
+    ASSERT_EQ(result.errorCode, 0);
+    EXPECT_EQ(result.t, 0);
+    EXPECT_EQ(result.p, 1);
+}
+
+TEST(OneSampleT, ErrorCodes)
+{
+    const struct {
+        const char* name;
+        core::ColumnRecord column;
+        int code;
+    } cases[] = {
+        {"SD zero", summary(5, 0, 3), error_code::ZeroSd},
+        {"one value (SD 0 too)", summary(5, 0, 1), error_code::SingleValueInColumn},
+        {"N 0, SD unknown", summary(5, MissingValue, 0), error_code::SingleValueInColumn},
+        // A typed column left incomplete gives the zero-SD code rather than
+        // a report built from the blank marker.
+        {"typed SD and SEM missing", summary(5, MissingValue, 10), error_code::ZeroSd},
+        {"typed mean missing", summary(MissingValue, 2, 10), error_code::ZeroSd},
+        {"typed SD negative", summary(5, -2, 10), error_code::ZeroSd},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(oneSampleT(c.column, 0).errorCode, c.code) << c.name;
+}
+
+TEST(UnpairedT, WelchDfThatIsAnIntegerIsNotLostToRounding)
+{
+    // Equal SDs and sizes make the df exactly n1 + n2 − 2 = 14; with SD 11.47
+    // the quotient rounds to 13.999999999999999999 in extended precision.
+    for (const Real sd : {11.47L, 22.94L, 1.0L, 0.37L})
+        EXPECT_EQ(unpairedT(summary(0, sd, 8), summary(1, sd, 8), Variances::Welch).test.df, 14) << sd;
+}
+
+TEST(UnpairedT, FTestPutsTheLargerSdOnTopAndMayExceedOne)
+{
+    // First SD 1.1 with N 31, second SD 1.0 with N 4: F 1.21 with 30 and 3
+    // df; 2·pf(1.21, 30, 3, lower.tail = FALSE) = 1.020563 (the median of
+    // F(30, 3) is 1.2393, so doubling the upper tail passes 1).
+    const FTestResult f = unpairedT(summary(0, 1.1L, 31), summary(0, 1.0L, 4), Variances::Equal).fTest;
+    EXPECT_NEAR(f.f, 1.21L, 1e-15L);
+    EXPECT_EQ(f.numeratorDf, 30);
+    EXPECT_EQ(f.denominatorDf, 3);
+    EXPECT_NEAR(f.p, 1.020563L, PTolerance);
+}
+
+TEST(UnpairedT, ErrorCodes)
+{
+    const struct {
+        const char* name;
+        core::ColumnRecord first;
+        core::ColumnRecord second;
+        int code;
+    } cases[] = {
+        {"first SD zero", summary(1, 0, 5), summary(2, 1, 5), error_code::ZeroSd},
+        {"second SD zero", summary(1, 1, 5), summary(2, 0, 5), error_code::ZeroSd},
+        {"single value replaces zero SD", summary(1, 1, 5), summary(2, 0, 1), error_code::SingleValueInColumn},
+        {"second SD unknown", summary(1, 1, 5), summary(2, MissingValue, 5), error_code::ZeroSd},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(unpairedT(c.first, c.second, Variances::Equal).test.errorCode, c.code) << c.name;
+        EXPECT_EQ(unpairedT(c.first, c.second, Variances::Welch).test.errorCode, c.code) << c.name;
+    }
+}
+
+TEST(UnpairedT, HugeTypedCountsOverflowTheDfInsteadOfWrapping)
+{
+    // (N1 − 1) + (N2 − 1) does not fit the 32-bit df: the fault guard turns
+    // the integer fault into the overflow message.
+    EXPECT_THROW(unpairedT(summary(0, 1, 2000000000), summary(1, 1, 2000000000), Variances::Equal),
+                 IntegerFault);
+}
+
+class PairedTTest : public ::testing::Test {
+protected:
+    std::unique_ptr<DataTable> table = std::make_unique<DataTable>();
+};
+
+TEST_F(PairedTTest, DifferencesColumnIsFirstMinusSecondWhereBothArePresent)
+{
+    fill(*table, 0, {10, MissingValue, 7, 4, 9});
+    fill(*table, 1, {3, 5, MissingValue, 6, 1});
+    const PairedTResult result = pairedT(*table, raw(0, "A"), raw(1, "B"));
+    ASSERT_EQ(result.test.errorCode, 0);
+    const std::vector<Real> expected = {7, MissingValue, MissingValue, -2, 8};
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(table->GetAnalysisValue(row, core::AuxiliaryColumn), expected[row]) << row;
+    EXPECT_EQ(result.differences.n, 3);
+    EXPECT_NEAR(result.test.difference, 13.0L / 3, 1e-15L);
+    EXPECT_EQ(result.pairing, PairingCheck::TooFewPairs);
+}
+
+TEST_F(PairedTTest, EqualDecimalDifferencesHaveZeroSd)
+{
+    // Each difference is 0.1 in decimals; in binary they disagree in the
+    // last bits, which must not produce a t ratio.
+    fill(*table, 0, {1.3L, 2.4L, 5.6L, 7.7L, 100.9L});
+    fill(*table, 1, {1.2L, 2.3L, 5.5L, 7.6L, 100.8L});
+    const PairedTResult result = pairedT(*table, raw(0, "A"), raw(1, "B"));
+    ASSERT_EQ(result.test.errorCode, 0);
+    ASSERT_NE(table->GetAnalysisValue(0, core::AuxiliaryColumn), table->GetAnalysisValue(1, core::AuxiliaryColumn));
+    EXPECT_TRUE(result.zeroSd);
+    EXPECT_EQ(result.differences.sd, 0);
+    EXPECT_EQ(result.differences.sem, 0);
+    EXPECT_NEAR(result.test.difference, 0.1L, 1e-15L);
+}
+
+TEST_F(PairedTTest, SmallGenuineSpreadIsNotZero)
+{
+    // Differences 0.1, 0.1, 0.1000000000001: a spread in the 13th digit is data.
+    fill(*table, 0, {1.3L, 2.4L, 5.6000000000001L});
+    fill(*table, 1, {1.2L, 2.3L, 5.5L});
+    EXPECT_FALSE(pairedT(*table, raw(0, "A"), raw(1, "B")).zeroSd);
+}
+
+TEST_F(PairedTTest, ErrorCodes)
+{
+    fill(*table, 0, {1, 2, MissingValue});
+    fill(*table, 1, {MissingValue, 3, 4});
+    fill(*table, 2, {5});
+    EXPECT_EQ(pairedT(*table, raw(0, "A"), raw(1, "B")).test.errorCode, error_code::SinglePair);
+    EXPECT_EQ(pairedT(*table, raw(0, "A"), raw(2, "C")).test.errorCode, error_code::SingleValueInColumn);
+    ColumnInput typed;
+    typed.record = summary(3, 1, 5);
+    EXPECT_EQ(pairedT(*table, raw(0, "A"), typed).test.errorCode, error_code::PairedNeedsRawData);
+    EXPECT_EQ(pairedT(*table, typed, raw(0, "A")).test.errorCode, error_code::PairedNeedsRawData);
+}
+
+class Dispatch : public ::testing::Test {
+protected:
+    std::unique_ptr<DataTable> table = std::make_unique<DataTable>();
+    ResultsBuffer out;
+    SilentProgress progress;
+};
+
+TEST_F(Dispatch, NonparametricRequestWithATypedColumnSetsCode42AndWritesNothing)
+{
+    fill(*table, 0, {1, 2, 3});
+    TwoColumnTestInput two;
+    two.first = raw(0, "A");
+    two.second.record = summary(5, 1, 8);
+    two.nonParametric = true;
+    for (const bool unpaired : {true, false}) {
+        table->setAnalysisErrorCode(0);
+        two.unpaired = unpaired;
+        TwoColumnTest(*table, two, out, progress);
+        EXPECT_EQ(table->analysisErrorCode(), error_code::NonparametricNeedsRawData);
+        EXPECT_TRUE(out.text().empty());
+    }
+}
+
+TEST_F(Dispatch, ClearsAnEarlierCodeAndRaisesNoFloatingPointFlag)
+{
+    fill(*table, 0, {98.2L, 101.5L, 97.8L, 103.1L, 99.4L, 96.7L});
+    fill(*table, 1, {95.3L, 98.8L, 97.1L, 99.9L, 96.0L, 97.5L});
+    TwoColumnTestInput input;
+    input.first = raw(0, "A");
+    input.second = raw(1, "B");
+    for (const bool unpaired : {true, false}) {
+        for (const bool equalSD : {true, false}) {
+            table->setAnalysisErrorCode(error_code::ZeroSd);
+            input.unpaired = unpaired;
+            input.equalSD = equalSD;
+            std::feclearexcept(FE_ALL_EXCEPT);
+            TwoColumnTest(*table, input, out, progress);
+            EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW)) << unpaired << equalSD;
+            EXPECT_EQ(table->analysisErrorCode(), 0);
+        }
+    }
+    OneColumnTestInput one;
+    one.column = raw(0, "A");
+    one.hypotheticalValue = 100;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    OneColumnTest(*table, one, out, progress);
+    EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW));
+    EXPECT_EQ(table->analysisErrorCode(), 0);
+}
+
+}  // namespace
+}  // namespace ombrix::analyses
