@@ -22,17 +22,71 @@ std::string columnName(int column)
 DataTable::DataTable(int rows, int columns)
     : m_rows(std::clamp(rows, 1, TableRows))
     , m_columns(std::clamp(columns, 1, TableColumns))
-    , m_cells(static_cast<size_t>(m_rows) * m_columns, MissingValue)
-    , m_excluded(static_cast<size_t>(m_rows) * m_columns, 0)
+    , m_blocks(static_cast<size_t>((m_rows + BlockRows - 1) / BlockRows))
     , m_auxiliary(static_cast<size_t>(m_rows), MissingValue)
+    , m_rowTitles(static_cast<size_t>(m_rows))
+    , m_hasRowTitle(static_cast<size_t>(m_rows), false)
 {
-    m_rowTitles.reserve(m_rows);
-    for (int row = 0; row < m_rows; ++row)
-        m_rowTitles.push_back(defaultRowTitle(row));
     m_columnChanged.fill(true);
     m_selected.fill(true);
     m_autoDecimals.fill(0);
     m_fixedDecimals.fill(-1);
+}
+
+DataTable::Block::Block()
+{
+    cells.fill(MissingValue);
+    excluded.fill(0);
+}
+
+DataTable::DataTable(const DataTable& other)
+    : m_rows(other.m_rows)
+    , m_columns(other.m_columns)
+    , m_blocks(other.m_blocks.size())
+    , m_auxiliary(other.m_auxiliary)
+    , m_rowTitles(other.m_rowTitles)
+    , m_hasRowTitle(other.m_hasRowTitle)
+    , m_records(other.m_records)
+    , m_columnChanged(other.m_columnChanged)
+    , m_meanEntry(other.m_meanEntry)
+    , m_selected(other.m_selected)
+    , m_autoDecimals(other.m_autoDecimals)
+    , m_fixedDecimals(other.m_fixedDecimals)
+    , m_columnMap(other.m_columnMap)
+    , m_columnMapCount(other.m_columnMapCount)
+    , m_lastUsedRow(other.m_lastUsedRow)
+    , m_lastUsedColumn(other.m_lastUsedColumn)
+    , m_empty(other.m_empty)
+    , m_firstValue(other.m_firstValue)
+    , m_firstValueInColumnA(other.m_firstValueInColumnA)
+    , m_analysisMode(other.m_analysisMode)
+    , m_defaultWidth(other.m_defaultWidth)
+    , m_defaultDecimals(other.m_defaultDecimals)
+    , m_title(other.m_title)
+    , m_analysisErrorCode(other.m_analysisErrorCode)
+{
+    for (size_t i = 0; i < m_blocks.size(); ++i)
+        if (other.m_blocks[i])
+            m_blocks[i] = std::make_unique<Block>(*other.m_blocks[i]);
+}
+
+DataTable& DataTable::operator=(const DataTable& other)
+{
+    if (this != &other) {
+        DataTable copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+DataTable::~DataTable() = default;
+
+DataTable::Block& DataTable::allocatedBlockOf(int row)
+{
+    std::unique_ptr<Block>& block = m_blocks[row / BlockRows];
+    if (!block)
+        block = std::make_unique<Block>();
+    return *block;
 }
 
 int DataTable::checkedColumn(int index) const
@@ -51,7 +105,8 @@ Real DataTable::value(int row, int column) const
 {
     if (!isValidCell(row, column))
         return MissingValue;
-    return m_cells[cellIndex(row, column)];
+    const Block* block = blockOf(row);
+    return block ? block->cells[offsetInBlock(row, column)] : MissingValue;
 }
 
 void DataTable::noteStored(int row, int column)
@@ -69,28 +124,38 @@ void DataTable::setValue(int row, int column, Real value)
 {
     if (!isValidCell(row, column))
         return;
-    const size_t i = cellIndex(row, column);
-    m_cells[i] = value;
-    if (isMissing(value))
-        m_excluded[i] = 0;
-    else
+    const size_t i = offsetInBlock(row, column);
+    if (isMissing(value)) {
+        if (Block* block = m_blocks[row / BlockRows].get()) {
+            block->cells[i] = value;
+            block->excluded[i] = 0;
+        }
+    } else {
+        allocatedBlockOf(row).cells[i] = value;
         noteStored(row, column);
+    }
     m_columnChanged[column] = true;
 }
 
 bool DataTable::isExcluded(int row, int column) const
 {
-    return isValidCell(row, column) && m_excluded[cellIndex(row, column)] != 0;
+    if (!isValidCell(row, column))
+        return false;
+    const Block* block = blockOf(row);
+    return block && block->excluded[offsetInBlock(row, column)] != 0;
 }
 
 void DataTable::setExcluded(int row, int column, bool excluded)
 {
     if (!isValidCell(row, column))
         return;
-    const size_t i = cellIndex(row, column);
-    if (excluded && isMissing(m_cells[i]))
+    Block* block = m_blocks[row / BlockRows].get();
+    if (!block)
+        return;  // every cell of it is blank
+    const size_t i = offsetInBlock(row, column);
+    if (excluded && isMissing(block->cells[i]))
         return;
-    m_excluded[i] = excluded ? 1 : 0;
+    block->excluded[i] = excluded ? 1 : 0;
     m_columnChanged[column] = true;
 }
 
@@ -114,10 +179,11 @@ Real DataTable::GetAnalysisValue(int row, int logicalColumn) const
         return MissingValue;
     if (m_analysisMode && !m_selected[physical])
         return MissingValue;
-    const size_t i = cellIndex(row, physical);
-    if (m_excluded[i])
+    const Block* block = blockOf(row);
+    if (!block)
         return MissingValue;
-    return m_cells[i];
+    const size_t i = offsetInBlock(row, physical);
+    return block->excluded[i] ? MissingValue : block->cells[i];
 }
 
 void DataTable::SetAnalysisValue(int row, int logicalColumn, Real value)
@@ -156,13 +222,13 @@ void DataTable::recomputeLastUsed()
 {
     auto rowHasData = [this](int row) {
         for (int c = 0; c <= m_lastUsedColumn; ++c)
-            if (!isMissing(m_cells[cellIndex(row, c)]))
+            if (!isMissing(value(row, c)))
                 return true;
         return false;
     };
     auto columnHasData = [this](int column) {
         for (int r = 0; r <= m_lastUsedRow; ++r)
-            if (!isMissing(m_cells[cellIndex(r, column)]))
+            if (!isMissing(value(r, column)))
                 return true;
         return false;
     };
@@ -238,16 +304,21 @@ void DataTable::setAllMeanEntry(bool flag)
     m_meanEntry.fill(flag);
 }
 
-const std::string& DataTable::rowTitle(int row) const
+std::string DataTable::rowTitle(int row) const
 {
-    static const std::string none;
-    return row >= 0 && row < m_rows ? m_rowTitles[row] : none;
+    if (row < 0 || row >= m_rows)
+        return {};
+    return m_hasRowTitle[row] ? m_rowTitles[row] : defaultRowTitle(row);
 }
 
 void DataTable::setRowTitle(int row, std::string_view title)
 {
-    if (row >= 0 && row < m_rows)
-        m_rowTitles[row] = truncatedText(title, MaxRowTitleLength);
+    if (row < 0 || row >= m_rows)
+        return;
+    m_rowTitles[row] = truncatedText(title, MaxRowTitleLength);
+    m_hasRowTitle[row] = m_rowTitles[row] != defaultRowTitle(row);
+    if (!m_hasRowTitle[row])
+        m_rowTitles[row].clear();
 }
 
 void DataTable::setColumnTitle(int column, std::string_view title)
@@ -301,7 +372,8 @@ std::string DataTable::FormatCell(int column, Real value, bool excluded, bool us
     } else if (useDefaultDecimals) {
         // Never more than 14 digits in all: beyond them a value shows only
         // the noise of its binary form.
-        const int integerDigits = std::fabs(value) < 1 ? 1 : static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
+        const int integerDigits =
+            std::fabs(value) < 1 ? 1 : static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
         text = fixedText(value, std::clamp(MaxShownDigits - integerDigits, 0, m_defaultDecimals));
         if (text.find('.') != std::string::npos) {
             while (text.back() == '0')

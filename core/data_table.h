@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,11 @@ struct ColumnRecord {
 class DataTable {
 public:
     DataTable(int rows = TableRows, int columns = TableColumns);
+    DataTable(const DataTable& other);
+    DataTable& operator=(const DataTable& other);
+    DataTable(DataTable&&) noexcept = default;
+    DataTable& operator=(DataTable&&) noexcept = default;
+    ~DataTable();
 
     int rowCount() const { return m_rows; }
     int columnCount() const { return m_columns; }
@@ -121,7 +127,9 @@ public:
     void setMeanEntry(int column, bool flag);
     void setAllMeanEntry(bool flag);
 
-    const std::string& rowTitle(int row) const;
+    // The row number ("1", "2", ...) until a title is typed.
+    std::string rowTitle(int row) const;
+    bool hasRowTitle(int row) const { return row >= 0 && row < m_rows && m_hasRowTitle[row]; }
     void setRowTitle(int row, std::string_view title);
     static std::string defaultRowTitle(int row) { return std::to_string(row + 1); }
 
@@ -151,15 +159,28 @@ public:
 
 private:
     int checkedColumn(int index) const;
-    size_t cellIndex(int row, int column) const { return static_cast<size_t>(row) * m_columns + column; }
+    // Cells are held in blocks of rows, allocated when a number first lands
+    // in them: an empty document costs next to nothing, a full one 8 MB.
+    static constexpr int BlockRows = 256;
+    struct Block {
+        std::array<Real, BlockRows * TableColumns> cells;
+        std::array<std::uint8_t, BlockRows * TableColumns> excluded;
+        Block();
+    };
+    static size_t offsetInBlock(int row, int column)
+    {
+        return static_cast<size_t>(row % BlockRows) * TableColumns + column;
+    }
+    const Block* blockOf(int row) const { return m_blocks[row / BlockRows].get(); }
+    Block& allocatedBlockOf(int row);
     void noteStored(int row, int column);
 
     int m_rows;
     int m_columns;
-    std::vector<Real> m_cells;
-    std::vector<std::uint8_t> m_excluded;
+    std::vector<std::unique_ptr<Block>> m_blocks;
     std::vector<Real> m_auxiliary;
-    std::vector<std::string> m_rowTitles;
+    std::vector<std::string> m_rowTitles;   // typed titles only
+    std::vector<bool> m_hasRowTitle;
     std::array<ColumnRecord, TableColumns + 1> m_records{};
     std::array<bool, TableColumns> m_columnChanged{};
     std::array<bool, TableColumns> m_meanEntry{};

@@ -1,5 +1,6 @@
 #include "core/text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -114,34 +115,16 @@ DecimalShape shortestDecimalShape(Real x)
     DecimalShape shape;
     if (x == 0 || !std::isfinite(x))
         return shape;
-
-    // Fewest significant digits that still read back as x.
-    char text[64];
-    int significant = 1;
-    for (; significant <= 21; ++significant) {
-        std::snprintf(text, sizeof text, "%.*Le", significant - 1, x);
-        if (std::strtold(text, nullptr) == x)
-            break;
-    }
-    // "d.dddde+XX": the exponent follows the 'e'.
-    const char* e = text;
-    while (*e && *e != 'e')
-        ++e;
-    const int exponent = *e ? std::atoi(e + 1) : 0;
-
-    int mantissaDigits = 0;
-    for (const char* p = text; p < e; ++p)
-        if (*p >= '0' && *p <= '9')
-            ++mantissaDigits;
-    // Trailing zeros of the mantissa are no decimals.
-    for (const char* p = e - 1; p > text && (*p == '0' || *p == '.'); --p)
-        if (*p == '0')
-            --mantissaDigits;
-
-    shape.decimals = mantissaDigits - 1 - exponent;
-    if (shape.decimals < 0)
-        shape.decimals = 0;
-    shape.integerDigits = exponent >= 0 ? exponent + 1 : 1;
+    // The shortest text that reads back as x, in fixed notation.
+    char text[128];
+    const auto end = std::to_chars(text, text + sizeof text, x, std::chars_format::fixed).ptr;
+    const std::string_view digits(text, static_cast<size_t>(end - text));
+    const size_t point = digits.find('.');
+    std::string_view whole = digits.substr(0, point);
+    if (!whole.empty() && whole.front() == '-')
+        whole.remove_prefix(1);
+    shape.integerDigits = whole == "0" ? 1 : static_cast<int>(whole.size());
+    shape.decimals = point == std::string_view::npos ? 0 : static_cast<int>(digits.size() - point - 1);
     return shape;
 }
 

@@ -1,0 +1,2 @@
+set(OMBRIX_APP_STEP_SOURCES
+)

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "workflow/progress.h"
+
+namespace ombrix::cli {
+
+inline constexpr int ExitReport = 0;
+inline constexpr int ExitMessage = 1;  // the report is a validation or error message
+inline constexpr int ExitFailure = 2;  // the file cannot be read or the command line is wrong
+
+// ombrix-report: opens a data file as the Open command does, calculates as
+// the results step does and prints the report without its marks, one line
+// per report line. args excludes the program name. The clock and the status
+// view drive the progress of long exact calculations (the view may be null).
+int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     workflow::Clock& clock, workflow::StatusView* view,
+                     workflow::CalculationProgress** progressOut = nullptr);
+
+std::string usageText();
+
+}  // namespace ombrix::cli

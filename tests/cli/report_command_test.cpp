@@ -1,0 +1,197 @@
+#include "cli/report_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "core/oxd_file.h"
+#include "tests/support/golden_file.h"
+#include "workflow/document_io.h"
+
+namespace ombrix::cli {
+namespace {
+
+const std::string Examples = OMBRIX_EXAMPLES_DIR;
+
+struct CommandRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CommandRun run(std::vector<std::string> args)
+{
+    workflow::SteadyClock clock;
+    std::ostringstream out, err;
+    const int status = runReportCommand(args, out, err, clock, nullptr);
+    return {status, out.str(), err.str()};
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> exampleNames()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Examples))
+        if (entry.path().extension() == ".OXD")
+            names.push_back(entry.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The examples are the golden data files: reading one and writing it again
+// gives the same bytes, for every format.
+TEST(Examples, ReadAndWrittenAgainByteForByte)
+{
+    const std::vector<std::string> names = exampleNames();
+    ASSERT_GE(names.size(), 7u);
+    std::set<core::DataFormat> formats;
+    for (const std::string& name : names) {
+        const std::string path = Examples + "/" + name + ".OXD";
+        core::OpenResult opened = workflow::openDocument(path);
+        ASSERT_TRUE(opened.dataSet) << name << ": " << opened.message;
+        formats.insert(opened.dataSet->format);
+        EXPECT_EQ(core::writeDataSetText(*opened.dataSet), readFile(path)) << name;
+    }
+    EXPECT_EQ(formats.size(), 7u);
+}
+
+TEST(Examples, ReportsAsTheResultsStepShowsThem)
+{
+    for (const std::string& name : exampleNames()) {
+        const CommandRun r = run({Examples + "/" + name + ".OXD"});
+        EXPECT_EQ(r.status, ExitReport) << name << r.err;
+        EXPECT_TRUE(r.err.empty()) << name;
+        EXPECT_EQ(r.out.find('\x80'), std::string::npos) << name;  // no marks
+        EXPECT_TRUE(testing::matchesGolden(r.out, "cli/" + name + ".txt")) << name;
+    }
+}
+
+// The same files with other tests chosen on the command line.
+TEST(Examples, ReportsWithChangedChoices)
+{
+    const struct {
+        const char* file;
+        std::vector<std::string> sets;
+        const char* golden;
+    } cases[] = {
+        {"sleep_paired", {"TwoColNonParametric=1"}, "sleep_wilcoxon_matched_pairs"},
+        {"sleep_paired", {"TwoColUnpaired=1"}, "sleep_unpaired_t"},
+        {"sleep_paired", {"TwoColUnpaired=1", "TwoColEqualSD=0", "TwoColTwoSided=0"}, "sleep_welch_one_tailed"},
+        {"sleep_paired", {"TwoColUnpaired=1", "TwoColNonParametric=1"}, "sleep_mann_whitney"},
+        {"plant_weight_one_column", {"OneColNonParametric=1"}, "plant_weight_wilcoxon"},
+        {"car_stopping_xy", {"DoRegression=0", "XYTest=1"}, "car_stopping_pearson"},
+        {"car_stopping_xy", {"DoRegression=0", "XYTest=2"}, "car_stopping_spearman"},
+        {"plant_growth_mean_sem", {"AllColumns=0"}, "plant_growth_selected_unpaired"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args;
+        for (const std::string& set : c.sets) {
+            args.push_back("--set");
+            args.push_back(set);
+        }
+        if (std::string(c.golden) == "plant_growth_selected_unpaired") {
+            args.push_back("--select");
+            args.push_back("A,C");
+        }
+        args.push_back(Examples + "/" + c.file + ".OXD");
+        const CommandRun r = run(args);
+        EXPECT_EQ(r.status, ExitReport) << c.golden << r.err;
+        EXPECT_TRUE(testing::matchesGolden(r.out, std::string("cli/") + c.golden + ".txt")) << c.golden;
+    }
+}
+
+TEST(Examples, ColumnStatisticsGrid)
+{
+    for (const char* name : {"sleep_paired", "light_speed_mean_sd"}) {
+        const CommandRun r = run({"--stats", Examples + "/" + name + ".OXD"});
+        EXPECT_EQ(r.status, ExitReport);
+        EXPECT_TRUE(testing::matchesGolden(r.out, std::string("cli/") + name + "_stats.txt")) << name;
+    }
+}
+
+TEST(ReportCommand, CommandLineProblemsExitWithTwo)
+{
+    const std::string sleep = Examples + "/sleep_paired.OXD";
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{}, "no data file given"},
+        {{"--bogus", sleep}, "unknown option '--bogus'"},
+        {{sleep, sleep}, "only one data file"},
+        {{"--set"}, "--set needs NAME=VALUE"},
+        {{"--set", "TwoColUnpaired", sleep}, "--set needs NAME=VALUE"},
+        {{"--set", "NoSuchChoice=1", sleep}, "unknown choice 'NoSuchChoice'"},
+        {{"--set", "TwoColUnpaired=2", sleep}, "TwoColUnpaired expects 0 or 1"},
+        {{"--set", "PostTestMethod=7", sleep}, "PostTestMethod expects a whole number from 0 to 4"},
+        {{"--set", "IndependentColumns=B,?", sleep}, "'?' is not a column letter"},
+        {{"--set", "SelectedPairs=A-Q", sleep}, "is not a pair of two analysed columns"},
+        {{"--select", "A,BZ", sleep}, "'BZ' is not a column letter"},
+        {{"/no/such/file.OXD"}, "No such file or directory"},
+        {{std::string(OMBRIX_TEST_DATA_DIR) + "/cli/CMakeLists.txt"}, core::NotADataFileMessage},
+    };
+    for (const auto& c : cases) {
+        const CommandRun r = run(c.args);
+        EXPECT_EQ(r.status, ExitFailure) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+TEST(ReportCommand, HelpAndVersion)
+{
+    const CommandRun help = run({"--help"});
+    EXPECT_EQ(help.status, ExitReport);
+    EXPECT_EQ(help.out.rfind("Usage: ombrix-report", 0), 0u);
+    EXPECT_NE(help.out.find("TwoColUnpaired"), std::string::npos);
+    const CommandRun version = run({"--version"});
+    EXPECT_EQ(version.status, ExitReport);
+    EXPECT_NE(version.out.find("3.10"), std::string::npos);
+}
+
+class ReportFiles : public ::testing::Test {
+protected:
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("ombrix-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    void SetUp() override { std::filesystem::create_directories(dir); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+};
+
+TEST_F(ReportFiles, ValidationMessageExitsWithOne)
+{
+    auto empty = std::make_unique<core::DataSet>();
+    const std::string path = (dir / "empty.OXD").string();
+    ASSERT_TRUE(core::saveDataSet(*empty, path).ok);
+    const CommandRun r = run({path});
+    EXPECT_EQ(r.status, ExitMessage);
+    EXPECT_EQ(r.out.rfind("\nUntil you enter data, you won't see any results!\n\n", 0), 0u);
+}
+
+TEST_F(ReportFiles, SaveKeepsTheChangedChoices)
+{
+    const std::string out = (dir / "changed.OXD").string();
+    const CommandRun r = run({"--set", "TwoColUnpaired=1", "--set", "TwoColEqualSD=0", "--select", "A,B", "--save", out,
+                       Examples + "/sleep_paired.OXD"});
+    EXPECT_EQ(r.status, ExitReport) << r.err;
+    core::OpenResult back = core::openDataFile(out);
+    ASSERT_TRUE(back.dataSet);
+    EXPECT_TRUE(back.dataSet->choices.TwoColUnpaired);
+    EXPECT_FALSE(back.dataSet->choices.TwoColEqualSD);
+    EXPECT_FALSE(back.dataSet->choices.AllColumns);
+    EXPECT_EQ(back.dataSet->table.value(9, 1), 3.4L);
+
+    const CommandRun failed = run({"--save", (dir / "no" / "such" / "dir.OXD").string(), Examples + "/sleep_paired.OXD"});
+    EXPECT_EQ(failed.status, ExitFailure);
+    EXPECT_NE(failed.err.find("No such file or directory"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ombrix::cli

@@ -1,0 +1,570 @@
+#include "core/oxd_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "core/text.h"
+#include "tests/support/golden_file.h"
+
+namespace ombrix::core {
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::unique_ptr<DataSet> reread(DataSet& dataSet)
+{
+    OpenResult result = readDataSetText(writeDataSetText(dataSet));
+    EXPECT_TRUE(result.dataSet) << result.message;
+    return std::move(result.dataSet);
+}
+
+TEST(FileNumbers, ShortestTextThatReadsBack)
+{
+    const struct {
+        Real value;
+        const char* cell;
+        const char* summary;
+    } cases[] = {
+        {0.1L, "0.1", "0.1"},
+        {100, "100", "100"},
+        {0, "0", "0"},
+        {-2.5L, "-2.5", "-2.5"},
+        {1e-5L, "1.000E-05", "1.000E-05"},
+        {1e150L, "1.000E+150", "1.000E+150"},            // every exponent digit kept
+        {12345678.9L, "1.23456789E+07", "1.23456789E+07"},  // once cut to four digits
+        {0.000123456L, "0.000123456", "0.000123456"},     // once cut to eight decimals
+        {1e7L, "10000000", "10000000"},
+        {0.0001L, "0.0001", "0.0001"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cellFileText(c.value), c.cell);
+        EXPECT_EQ(summaryFileText(c.value), c.summary);
+    }
+    // Values no short decimal describes still come back exactly.
+    for (const Real value : {1.0L / 3, 2.0L / 3 * 1e6L, -1.0L / 7 * 1e-3L, std::sqrt(2.0L) * 1e20L,
+                             std::nextafter(1.0L, 2.0L), 1.7e-300L, -9.999999999999999999e7L}) {
+        EXPECT_EQ(std::strtold(cellFileText(value).c_str(), nullptr), value) << cellFileText(value);
+        EXPECT_EQ(std::strtold(summaryFileText(value).c_str(), nullptr), value) << summaryFileText(value);
+    }
+}
+
+TEST(DataFile, SmallRawTableUsesTheOlderLayout)
+{
+    auto dataSet = std::make_unique<DataSet>();
+    DataTable& table = dataSet->table;
+    table.setValue(0, 0, 1.5L);
+    table.setValue(1, 0, 2);
+    table.setValue(2, 0, 3);
+    table.setValue(0, 1, 4);
+    table.setValue(2, 1, 6);
+    const std::vector<std::string> lines = linesOf(writeDataSetText(*dataSet));
+    ASSERT_GT(lines.size(), 10u);
+    EXPECT_EQ(lines[0], "Tarvenly Ombrix for Windows Version 3.10, 32 bit for Windows");
+    EXPECT_EQ(lines[1], "3.00");
+    EXPECT_EQ(lines[2], "1");
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(lines[6], "");  // title
+    EXPECT_EQ(lines[7], "1.5,4,");
+    EXPECT_EQ(lines[8], "2,*,");
+    EXPECT_EQ(lines[9], "3,6,");
+    EXPECT_EQ(lines[10], "<<END RAW DATA>>");
+    // The exclusion EXTRA section is only its two markers.
+    const auto begin = std::find(lines.begin(), lines.end(), "<<BEGIN EXCLUDE FLAGS EXTRA>>");
+    ASSERT_NE(begin, lines.end());
+    EXPECT_EQ(*(begin + 1), "<<END EXCLUDE FLAGS EXTRA>>");
+    // Columns AA..AZ are still described, empty.
+    const auto statistics = std::find(lines.begin(), lines.end(), "<<BEGIN COLUMN STATISTIC EXTRA>>");
+    ASSERT_NE(statistics, lines.end());
+    EXPECT_EQ(*(statistics + 1), "26");
+    EXPECT_EQ(lines.back(), "<<END EXCLUDE FLAGS EXTRA>>");
+    EXPECT_FALSE(needsCurrentLayout(*dataSet));
+}
+
+TEST(DataFile, LayoutTests)
+{
+    const struct {
+        DataFormat format;
+        int row, column;
+        bool extraTitle;
+        bool extraN;
+        bool current;
+        int code;
+    } cases[] = {
+        {DataFormat::Raw, 2, 1, false, false, false, 1},
+        {DataFormat::Raw, 0, 27, false, false, true, 101},  // data in column AB
+        {DataFormat::Raw, 1000, 0, false, false, true, 101},  // 1001 rows
+        {DataFormat::Raw, 0, 0, true, false, true, 101},
+        {DataFormat::Raw, 0, 0, false, true, true, 101},
+        {DataFormat::MeanSDN, -1, 0, false, false, false, 2},  // no cells: the summary test only
+        {DataFormat::MeanSDN, 1000, 0, false, false, true, 102},  // cells kept beyond 1000 rows
+        {DataFormat::MeanSEMN, 0, 0, false, true, true, 103},
+        {DataFormat::XY, 0, 0, false, true, false, 6},  // size test only
+        {DataFormat::XY, 1500, 0, false, false, true, 106},
+        {DataFormat::LargerTable, 0, 30, false, false, true, 104},
+        {DataFormat::MultipleRegression, 0, 0, true, false, true, 101},
+        {DataFormat::MultipleRegression, 3, 3, false, false, false, 1},
+        {DataFormat::TwoByTwo, 5000, 40, true, true, false, 5},
+    };
+    for (const auto& c : cases) {
+        auto dataSet = std::make_unique<DataSet>();
+        dataSet->format = c.format;
+        dataSet->table.setValue(c.row, c.column, 1);
+        if (c.extraTitle)
+            dataSet->table.setColumnTitle(30, "far");
+        if (c.extraN)
+            dataSet->table.column(40).n = 3;
+        EXPECT_EQ(needsCurrentLayout(*dataSet), c.current) << static_cast<int>(c.format) << " " << c.row;
+        const std::vector<std::string> lines = linesOf(writeDataSetText(*dataSet));
+        EXPECT_EQ(lines[1], c.current ? "3.10" : "3.00");
+        EXPECT_EQ(lines[2], std::to_string(c.code));
+        EXPECT_EQ(lines[3], c.format == DataFormat::MultipleRegression ? "1" : "");
+        const OpenResult back = readDataSetText(writeDataSetText(*dataSet));
+        ASSERT_TRUE(back.dataSet);
+        EXPECT_EQ(back.dataSet->format, c.format);
+    }
+}
+
+TEST(DataFile, AveragedFormatsKeepTypedCells)
+{
+    // Cells typed before switching to an averaged format survive a save.
+    auto dataSet = std::make_unique<DataSet>();
+    dataSet->table.setValue(0, 0, 4.5L);
+    dataSet->table.setValue(2, 1, -3);
+    dataSet->chooseFormat(DataFormat::MeanSEMN);
+    dataSet->table.setAllMeanEntry(true);
+    dataSet->table.column(0).mean = 10;
+    auto back = reread(*dataSet);
+    EXPECT_EQ(back->table.value(0, 0), 4.5L);
+    EXPECT_EQ(back->table.value(2, 1), -3);
+    EXPECT_TRUE(back->table.meanEntry(0));
+    EXPECT_EQ(back->table.column(0).mean, 10);
+}
+
+TEST(DataFile, ThousandAndOneRows)
+{
+    auto dataSet = std::make_unique<DataSet>();
+    for (int r = 0; r <= 1000; ++r)
+        dataSet->table.setValue(r, 0, r);
+    dataSet->table.setExcluded(1000, 0, true);
+    dataSet->table.setExcluded(5, 0, true);
+    const std::vector<std::string> lines = linesOf(writeDataSetText(*dataSet));
+    const auto start = std::find(lines.begin(), lines.end(), "<<START EXCLUDE FLAGS>>");
+    const auto end = std::find(lines.begin(), lines.end(), "<<END EXCLUDE FLAGS>>");
+    EXPECT_EQ(end - start - 1, 1000);  // rows 0..999 only
+    const auto extraStart = std::find(lines.begin(), lines.end(), "<<BEGIN EXCLUDE FLAGS EXTRA>>");
+    const auto extraEnd = std::find(lines.begin(), lines.end(), "<<END EXCLUDE FLAGS EXTRA>>");
+    EXPECT_EQ(extraEnd - extraStart - 1, 1001);
+    auto back = reread(*dataSet);
+    EXPECT_TRUE(back->table.isExcluded(1000, 0));
+    EXPECT_TRUE(back->table.isExcluded(5, 0));
+    EXPECT_EQ(back->table.value(1000, 0), 1000);
+}
+
+TEST(DataFile, VersionAndFormatChecks)
+{
+    auto dataSet = std::make_unique<DataSet>();
+    dataSet->table.setValue(0, 0, 1);
+    std::string text = writeDataSetText(*dataSet);
+    auto withVersion = [&](const char* version) {
+        std::string changed = text;
+        changed.replace(changed.find("3.00"), 4, version);
+        return readDataSetText(changed);
+    };
+    EXPECT_TRUE(withVersion("3.1").dataSet);
+    EXPECT_TRUE(withVersion("3.10").dataSet);
+    EXPECT_TRUE(withVersion("abc").dataSet);  // an unreadable version does not stop reading
+    const OpenResult newer = withVersion("3.2");
+    EXPECT_FALSE(newer.dataSet);
+    EXPECT_EQ(newer.message, NewerVersionMessage);
+
+    EXPECT_EQ(detectFormatOfText("x\r\n3.10\r\n101\r\n1\r\n"), 7);
+    EXPECT_EQ(detectFormatOfText("x\n3.00\n1\n\n"), 1);
+    EXPECT_EQ(detectFormatOfText("x\n3.00\n106\n\n"), 6);
+    EXPECT_EQ(detectFormatOfText("x\n3.00\n8\n\n"), 0);
+    EXPECT_EQ(detectFormatOfText("x\n3.00\nfive\n\n"), 0);
+    EXPECT_EQ(detectFormatOfText(""), 0);
+    const OpenResult notOurs = readDataSetText("hello\nworld\n");
+    EXPECT_FALSE(notOurs.dataSet);
+    EXPECT_EQ(notOurs.message, NotADataFileMessage);
+}
+
+TEST(DataFile, FileEndingAfterTheNotesOpensWithDefaults)
+{
+    auto dataSet = std::make_unique<DataSet>();
+    dataSet->table.setValue(0, 0, 1);
+    dataSet->table.setValue(0, 1, 2);
+    dataSet->table.setFixedDecimals(0, 3);
+    dataSet->table.setSelected(1, false);
+    dataSet->notes.setText("line one\r\nline two\r\n");
+    std::string text = writeDataSetText(*dataSet);
+    text.resize(text.find("<<END NOTES>>\r\n") + 15);
+    OpenResult back = readDataSetText(text);
+    ASSERT_TRUE(back.dataSet);
+    EXPECT_EQ(back.dataSet->notes.text(), "line one\r\nline two\r\n");
+    EXPECT_TRUE(back.dataSet->table.isSelected(1));
+    EXPECT_EQ(back.dataSet->table.fixedDecimals(0), -1);
+    EXPECT_EQ(back.dataSet->table.value(0, 1), 2);
+}
+
+TEST(DataFile, LineFeedOnlyFilesRead)
+{
+    auto dataSet = std::make_unique<DataSet>();
+    dataSet->table.setValue(0, 0, 7);
+    dataSet->table.setTitle("Plain");
+    std::string text = writeDataSetText(*dataSet);
+    std::string lf;
+    for (char c : text)
+        if (c != '\r')
+            lf += c;
+    OpenResult back = readDataSetText(lf);
+    ASSERT_TRUE(back.dataSet);
+    EXPECT_EQ(back.dataSet->table.value(0, 0), 7);
+    EXPECT_EQ(back.dataSet->table.title(), "Plain");
+}
+
+// Fills a data set with everything its format saves, at random.
+void fillRandomly(DataSet& d, std::mt19937& random, bool large)
+{
+    std::uniform_int_distribution<int> coin(0, 1);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::uniform_int_distribution<int> exponent(-300, 300);
+    auto randomValue = [&]() -> Real {
+        switch (random() % 5) {
+        case 0: return std::round(unit(random) * 1000);
+        case 1: return std::round(unit(random) * 1e4) / 100;
+        case 2: return (coin(random) ? -1 : 1) * static_cast<Real>(unit(random)) * std::pow(10.0L, exponent(random));
+        case 3: return static_cast<Real>(random()) / 3;
+        default: return 0;
+        }
+    };
+    DataTable& t = d.table;
+    const int rows = large ? 1200 : 20;
+    const int columns = large ? 40 : 6;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            if (random() % 4 != 0) {
+                t.setValue(r, c, randomValue());
+                if (random() % 10 == 0)
+                    t.setExcluded(r, c, true);
+            }
+    for (int c = 0; c < columns; ++c) {
+        t.setColumnTitle(c, "Col " + std::to_string(c) + (coin(random) ? " \xc3\xa9t\xc3\xa9" : ""));
+        t.setFixedDecimals(c, static_cast<int>(random() % 8) - 1);
+        t.setSelected(c, coin(random));
+    }
+    for (int r = 0; r < rows; r += 7)
+        t.setRowTitle(r, "R" + std::to_string(r * 3));
+    t.setTitle("Random table " + std::to_string(random() % 1000));
+    d.notes.setText("First line\r\nSecond, with a comma\r\n\r\n<<END NOTES>>\r\nlast");
+
+    AnalysisChoices& c = d.choices;
+    c.OneColNonParametric = coin(random);
+    c.HypotheticalValue = randomValue();
+    c.OneColTwoSided = coin(random);
+    c.HypotheticalChoice = static_cast<int>(random() % 4);
+    c.TwoColNonParametric = coin(random);
+    c.TwoColUnpaired = coin(random);
+    c.TwoColTwoSided = coin(random);
+    c.TwoColEqualSD = coin(random);
+    c.OrdinaryAnova = coin(random);
+    c.MultiColNonParametric = coin(random);
+    c.PostTestState = static_cast<int>(random() % 3);
+    c.PostTestPairs = static_cast<int>(random() % 3);
+    c.ControlColumn = static_cast<int>(random() % 5);
+    c.PostTestMethod = static_cast<int>(random() % 5);
+    for (bool& pair : c.SelectedPairs)
+        pair = coin(random);
+    c.AllColumns = coin(random);
+    c.XYTest = static_cast<int>(random() % 3);
+    c.DoRegression = coin(random);
+    c.RunsTest = coin(random);
+    c.ForceThroughPoint = coin(random);
+    c.ForceX = randomValue();
+    c.ForceY = randomValue();
+    c.StandardCurve = coin(random);
+    c.MultRegAnalysis = coin(random);
+    c.DependentColumn = static_cast<int>(random() % 5);
+    for (bool& flag : c.IndependentColumns)
+        flag = coin(random);
+    c.TwoByTwoTest = coin(random);
+    c.TwoByTwoYates = coin(random);
+    c.TwoByTwoTwoSided = coin(random);
+    c.TwoByTwoProportions = coin(random);
+    c.TwoByTwoOddsRatio = coin(random);
+    c.TwoByTwoRelativeRisk = coin(random);
+    c.TwoByTwoSensitivity = coin(random);
+    d.twoByTwo.counts = {12, 5, 3, MissingValue};
+    d.twoByTwo.titles = {"Exposed", "Unexposed", "Sick", ""};
+    d.graph.analysedDataOnly = coin(random);
+    d.graph.multipleRegressionX = "Col 1";
+    d.graph.multipleRegressionY = "Col 0";
+}
+
+void expectCellsEqual(const DataTable& a, const DataTable& b)
+{
+    for (int r = 0; r <= std::max(a.lastUsedRow(), b.lastUsedRow()); ++r)
+        for (int c = 0; c < TableColumns; ++c) {
+            ASSERT_EQ(a.value(r, c), b.value(r, c)) << r << "," << c;
+            ASSERT_EQ(a.isExcluded(r, c), b.isExcluded(r, c)) << r << "," << c;
+        }
+}
+
+TEST(DataFile, RandomRoundTripsOfEveryFormat)
+{
+    std::mt19937 random(20261207);
+    for (const DataFormat format : AllDataFormats) {
+        for (const bool large : {false, true}) {
+            auto d = std::make_unique<DataSet>();
+            d->format = format;
+            fillRandomly(*d, random, large);
+            if (format == DataFormat::MeanSDN || format == DataFormat::MeanSEMN) {
+                d->table.setAllMeanEntry(true);
+                for (int c = 0; c < TableColumns; c += 3) {
+                    d->table.column(c).n = 5 + c;
+                    d->table.column(c).mean = 1.0L / (c + 3);
+                    d->table.column(c).sd = 0.000123456L;
+                    d->table.column(c).sem = MissingValue;
+                    d->table.column(c).median = 2.5L;
+                }
+            }
+            SCOPED_TRACE(std::string(formatCaption(format)) + (large ? " large" : " small"));
+            auto back = reread(*d);
+            ASSERT_TRUE(back);
+            EXPECT_EQ(back->format, format);
+            EXPECT_EQ(back->table.title(), format == DataFormat::TwoByTwo
+                                               ? truncatedText(d->table.title(), MaxTwoByTwoTableTitleLength)
+                                               : d->table.title());
+            EXPECT_EQ(back->notes.text(), "First line\r\nSecond, with a comma\r\n\r\n <<END NOTES>>\r\nlast\r\n");
+            EXPECT_FALSE(back->modified);
+            EXPECT_TRUE(back->resultsStale);
+            const AnalysisChoices& a = d->choices;
+            const AnalysisChoices& b = back->choices;
+            switch (format) {
+            case DataFormat::Raw:
+            case DataFormat::MeanSDN:
+            case DataFormat::MeanSEMN:
+                if (format == DataFormat::Raw)
+                    expectCellsEqual(d->table, back->table);
+                for (int c = 0; c < TableColumns; ++c) {
+                    EXPECT_EQ(back->table.column(c).title, d->table.column(c).title);
+                    EXPECT_EQ(back->table.column(c).n, d->table.column(c).n);
+                    EXPECT_EQ(back->table.column(c).mean, d->table.column(c).mean);
+                    EXPECT_EQ(back->table.column(c).sd, d->table.column(c).sd);
+                    EXPECT_EQ(back->table.column(c).median, d->table.column(c).median);
+                    EXPECT_EQ(back->table.fixedDecimals(c), d->table.fixedDecimals(c));
+                    EXPECT_EQ(back->table.isSelected(c), d->table.isSelected(c)) << c;
+                }
+                EXPECT_EQ(b.HypotheticalValue, a.HypotheticalValue);
+                EXPECT_EQ(b.OneColNonParametric, a.OneColNonParametric);
+                EXPECT_EQ(b.TwoColEqualSD, a.TwoColEqualSD);
+                EXPECT_EQ(b.PostTestMethod, a.PostTestMethod);
+                EXPECT_EQ(b.PostTestPairs, a.PostTestPairs);
+                EXPECT_EQ(b.PostTestState, a.PostTestState);
+                EXPECT_EQ(b.ControlColumn, a.ControlColumn);
+                EXPECT_EQ(b.HypotheticalChoice, a.HypotheticalChoice);
+                EXPECT_EQ(b.AllColumns, a.AllColumns);
+                EXPECT_TRUE(b.SelectedPairs == a.SelectedPairs);
+                break;
+            case DataFormat::XY:
+            case DataFormat::LargerTable:
+                expectCellsEqual(d->table, back->table);
+                for (int c = 0; c < TableColumns; ++c) {
+                    EXPECT_EQ(back->table.column(c).title, d->table.column(c).title);
+                    EXPECT_EQ(back->table.fixedDecimals(c), d->table.fixedDecimals(c));
+                }
+                if (format == DataFormat::XY) {
+                    EXPECT_EQ(b.XYTest, a.XYTest);
+                    EXPECT_EQ(b.ForceX, a.ForceX);
+                    EXPECT_EQ(b.ForceY, a.ForceY);
+                    EXPECT_EQ(b.DoRegression, a.DoRegression);
+                    EXPECT_EQ(b.RunsTest, a.RunsTest);
+                    EXPECT_EQ(b.ForceThroughPoint, a.ForceThroughPoint);
+                    EXPECT_EQ(b.StandardCurve, a.StandardCurve);
+                }
+                break;
+            case DataFormat::MultipleRegression:
+                expectCellsEqual(d->table, back->table);
+                EXPECT_EQ(b.MultRegAnalysis, a.MultRegAnalysis);
+                EXPECT_EQ(b.DependentColumn, a.DependentColumn);
+                EXPECT_TRUE(b.IndependentColumns == a.IndependentColumns);
+                EXPECT_EQ(back->graph.analysedDataOnly, d->graph.analysedDataOnly);
+                EXPECT_EQ(back->graph.multipleRegressionX, "Col 1");
+                for (int c = 0; c < TableColumns; ++c)
+                    EXPECT_EQ(back->table.column(c).title, d->table.column(c).title);
+                break;
+            case DataFormat::TwoByTwo:
+                EXPECT_EQ(back->twoByTwo.counts, d->twoByTwo.counts);
+                EXPECT_EQ(back->twoByTwo.titles, d->twoByTwo.titles);
+                EXPECT_EQ(b.TwoByTwoTest, a.TwoByTwoTest);
+                EXPECT_EQ(b.TwoByTwoYates, a.TwoByTwoYates);
+                EXPECT_EQ(b.TwoByTwoTwoSided, a.TwoByTwoTwoSided);
+                EXPECT_EQ(b.TwoByTwoProportions, a.TwoByTwoProportions);
+                EXPECT_EQ(b.TwoByTwoOddsRatio, a.TwoByTwoOddsRatio);
+                EXPECT_EQ(b.TwoByTwoRelativeRisk, a.TwoByTwoRelativeRisk);
+                EXPECT_EQ(b.TwoByTwoSensitivity, a.TwoByTwoSensitivity);
+                break;
+            }
+            if (format != DataFormat::TwoByTwo) {
+                for (int r = 0; r < 30; ++r)
+                    EXPECT_EQ(back->table.rowTitle(r), d->table.rowTitle(r));
+            }
+        }
+    }
+}
+
+TEST(DataFile, OldPairLineFollowsTheSelectedColumns)
+{
+    // Selected columns A, C, D and AB: the older program's line holds the
+    // pairs among A, C and D (positions 0..2), padded with F to 351.
+    auto d = std::make_unique<DataSet>();
+    for (int c = 0; c < TableColumns; ++c)
+        d->table.setSelected(c, c == 0 || c == 2 || c == 3 || c == 27);
+    d->choices.SelectedPairs.fill(false);
+    d->choices.SelectedPairs[selectedPairIndex(0, 2)] = true;  // A-D
+    d->choices.SelectedPairs[selectedPairIndex(2, 3)] = true;  // D-AB: not in the old line
+    const std::vector<std::string> lines = linesOf(writeDataSetText(*d));
+    const auto end = std::find(lines.begin(), lines.end(), "<<END CHOICES>>");
+    ASSERT_NE(end, lines.end());
+    const std::string& pairs = *(end - 1);
+    EXPECT_EQ(pairs.size(), 351u - 3u);  // 6 pairs counted, 3 written, F up to 351
+    EXPECT_EQ(pairs.substr(0, 3), "FTF");
+    EXPECT_EQ(pairs.find('T', 3), std::string::npos);
+
+    // A file of the older program has no EXTRA pair line: the old line is used.
+    std::string text = writeDataSetText(*d);
+    text.resize(text.find("<<BEGIN COLUMN STATISTIC EXTRA>>"));
+    OpenResult back = readDataSetText(text);
+    ASSERT_TRUE(back.dataSet);
+    EXPECT_TRUE(back.dataSet->choices.SelectedPairs[selectedPairIndex(0, 2)]);
+    EXPECT_FALSE(back.dataSet->choices.SelectedPairs[selectedPairIndex(0, 1)]);
+}
+
+TEST(DataFile, MalformedInputNeverCrashes)
+{
+    auto d = std::make_unique<DataSet>();
+    std::mt19937 random(7);
+    fillRandomly(*d, random, false);
+    const std::string good = writeDataSetText(*d);
+    // Every truncation of a good file.
+    for (size_t length = 0; length < good.size(); length += 37)
+        readDataSetText(std::string_view(good).substr(0, length));
+    // Odd contents in the places numbers and indices go.
+    const std::string oddities[] = {"nan", "inf",         "-inf", "1e99999", "99999999999999999999",
+                                    "-5",  "\x01\xff\xfe", "",     std::string(100000, '9')};
+    std::vector<std::string> lines = linesOf(good);
+    for (size_t i = 4; i < lines.size(); i += 3)
+        for (const std::string& odd : oddities) {
+            std::vector<std::string> changed = lines;
+            changed[i] = odd;
+            std::string text;
+            for (const std::string& line : changed)
+                text += line + "\n";
+            const OpenResult result = readDataSetText(text);
+            if (result.dataSet) {
+                for (int c = 0; c < TableColumns; ++c)
+                    EXPECT_TRUE(std::isfinite(result.dataSet->table.value(0, c)));
+            }
+        }
+    // Binary noise with a valid header.
+    std::string noise = "x\r\n3.00\r\n1\r\n\r\n\r\n\r\n";
+    for (int i = 0; i < 20000; ++i)
+        noise += static_cast<char>(random() % 256);
+    EXPECT_TRUE(readDataSetText(noise).dataSet);
+    // A data row far longer than the table is wide.
+    std::string wide = "x\r\n3.00\r\n1\r\n\r\n\r\n\r\ntitle\r\n";
+    for (int i = 0; i < 5000; ++i)
+        wide += "1,";
+    EXPECT_TRUE(readDataSetText(wide + "\r\n<<END RAW DATA>>\r\n").dataSet);
+}
+
+class SaveTest : public ::testing::Test {
+protected:
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("ombrix-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override { std::filesystem::create_directories(dir); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+};
+
+TEST_F(SaveTest, SaveAndOpen)
+{
+    auto d = std::make_unique<DataSet>();
+    d->table.setValue(0, 0, 12345678.9L);
+    d->modified = true;
+    const std::string path = (dir / "a.OXD").string();
+    const SaveResult saved = saveDataSet(*d, path);
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_FALSE(d->modified);
+    EXPECT_EQ(DetectFileFormat(path), 1);
+    EXPECT_EQ(ReadFileVersion(path).value_or(0), 3.0L);
+    OpenResult back = openDataFile(path);
+    ASSERT_TRUE(back.dataSet);
+    EXPECT_EQ(back.dataSet->table.value(0, 0), 12345678.9L);
+    // Nothing else is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+}
+
+TEST_F(SaveTest, FailedSaveKeepsThePreviousFile)
+{
+    auto d = std::make_unique<DataSet>();
+    d->table.setValue(0, 0, 1);
+    const std::string path = (dir / "keep.OXD").string();
+    ASSERT_TRUE(saveDataSet(*d, path).ok);
+    const std::string before = writeDataSetText(*d);
+
+    // A target that cannot be replaced: a folder of that name inside a
+    // missing folder.
+    d->table.setValue(0, 0, 2);
+    d->modified = true;
+    const SaveResult failed = saveDataSet(*d, (dir / "missing" / "x.OXD").string());
+    EXPECT_FALSE(failed.ok);
+    EXPECT_FALSE(failed.error.empty());
+    EXPECT_TRUE(d->modified);
+
+    // Replacing a directory fails after the temporary file was written: the
+    // temporary file is removed again.
+    std::filesystem::create_directories(dir / "adir.OXD" / "inner");
+    EXPECT_FALSE(saveDataSet(*d, (dir / "adir.OXD").string()).ok);
+    std::ifstream in(path, std::ios::binary);
+    const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after, before);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 1);
+}
+
+TEST(DataFile, CompatibilityWarningOncePerDocument)
+{
+    auto d = std::make_unique<DataSet>();
+    SaveResult current;
+    current.ok = true;
+    current.currentLayout = true;
+    SaveResult older = current;
+    older.currentLayout = false;
+    EXPECT_TRUE(compatibilityWarningDue(*d, current, true));
+    EXPECT_FALSE(compatibilityWarningDue(*d, current, true));
+    EXPECT_FALSE(compatibilityWarningDue(*d, older, true));
+    EXPECT_TRUE(compatibilityWarningDue(*d, current, true));
+    auto other = std::make_unique<DataSet>();
+    EXPECT_FALSE(compatibilityWarningDue(*other, current, false));
+}
+
+}  // namespace
+}  // namespace ombrix::core
