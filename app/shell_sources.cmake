@@ -1,2 +1,34 @@
 set(OMBRIX_APP_SHELL_SOURCES
+  analysis_form.cpp
+  analysis_form.h
+  asker.cpp
+  asker.h
+  data_grid_view.cpp
+  data_grid_view.h
+  file_association.cpp
+  file_association.h
+  format_step.cpp
+  format_step.h
+  grid_models.cpp
+  grid_models.h
+  main_form.cpp
+  main_form.h
+  notes_window.cpp
+  notes_window.h
+  shell_context.h
+  shell_settings.cpp
+  shell_settings.h
+  single_instance.cpp
+  single_instance.h
+  two_by_two_page.cpp
+  two_by_two_page.h
 )
+
+# The desktop entry and the data file type, for cmake --install. The program
+# writes the same two files for the user at start when they are missing.
+include(GNUInstallDirs)
+set(OMBRIX_INSTALLED_PROGRAM "${CMAKE_INSTALL_FULL_BINDIR}/ombrix")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ombrix.desktop.in ${CMAKE_CURRENT_BINARY_DIR}/ombrix.desktop @ONLY)
+install(PROGRAMS $<TARGET_FILE:ombrix> DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ombrix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/ombrix.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)

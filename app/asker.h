@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every question and message box of the shell goes through an Asker, so that
+// the flows behind them can be driven without a modal dialog (the tests give
+// their own answers).
+namespace ombrix::app {
+
+enum class Answer { Yes, No, Cancel };
+
+// The three choices of the "Create a new file" dialog.
+enum class NewFileChoice { CloseAndCreate, CreateAnother, Duplicate, Cancel };
+
+class Asker {
+public:
+    virtual ~Asker();
+
+    virtual bool askYesNo(QWidget* parent, const QString& question) = 0;
+    virtual Answer askYesNoCancel(QWidget* parent, const QString& question) = 0;
+    // A message with an OK button.
+    virtual void tell(QWidget* parent, const QString& message) = 0;
+    // A message with a check box and an OK button; true when the box was checked.
+    virtual bool tellWithCheckBox(QWidget* parent, const QString& message, const QString& checkBoxCaption) = 0;
+    // The name chosen, or empty when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& proposedPath,
+                                 const QString& filter) = 0;
+    virtual NewFileChoice askNewFile(QWidget* parent) = 0;
+};
+
+// The real dialogs.
+class DialogAsker final : public Asker {
+public:
+    bool askYesNo(QWidget* parent, const QString& question) override;
+    Answer askYesNoCancel(QWidget* parent, const QString& question) override;
+    void tell(QWidget* parent, const QString& message) override;
+    bool tellWithCheckBox(QWidget* parent, const QString& message, const QString& checkBoxCaption) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& title, const QString& proposedPath,
+                         const QString& filter) override;
+    NewFileChoice askNewFile(QWidget* parent) override;
+};
+
+}  // namespace ombrix::app

@@ -1,0 +1,210 @@
+// The shell's meeting points with the desktop: menus and shortcuts, the
+// second start handing its file to the running program (across two real
+// processes), the command line, and the file association.
+#include <QFile>
+#include <QMenuBar>
+#include <QProcess>
+
+#include "app/file_association.h"
+#include "app/single_instance.h"
+#include "shell_test_support.h"
+
+namespace ombrix::app::testing {
+namespace {
+
+using MenuTest = ShellTest;
+
+TEST_F(MenuTest, CaptionsAndShortcuts)
+{
+    const struct {
+        Command command;
+        const char* caption;
+        QKeySequence shortcut;
+    } commands[] = {
+        {Command::NewFile, "&New File", QKeySequence(QStringLiteral("Ctrl+N"))},
+        {Command::OpenFile, "&Open Ombrix File", QKeySequence(QStringLiteral("Ctrl+O"))},
+        {Command::Close, "&Close", QKeySequence(QStringLiteral("Ctrl+W"))},
+        {Command::Save, "&Save", QKeySequence(QStringLiteral("Ctrl+S"))},
+        {Command::SaveAs, "Save &As...", {}},
+        {Command::PrinterSetup, "Printer Setup", {}},
+        {Command::Print, "&Print", QKeySequence(QStringLiteral("Ctrl+P"))},
+        {Command::ImportData, "&Import Data (text)...", {}},
+        {Command::Export, "&Export...", {}},
+        {Command::Exit, "E&xit Ombrix", QKeySequence(QStringLiteral("Alt+F4"))},
+        {Command::Cut, "Cu&t", QKeySequence(QStringLiteral("Ctrl+X"))},
+        {Command::Copy, "&Copy", QKeySequence(QStringLiteral("Ctrl+C"))},
+        {Command::Paste, "&Paste", QKeySequence(QStringLiteral("Ctrl+V"))},
+        {Command::TransposePaste, "T&ranspose Paste", {}},
+        {Command::AppendToNotes, "Append to &Notes", {}},
+        {Command::Clear, "Cl&ear", QKeySequence(QStringLiteral("Del"))},
+        {Command::ClearAll, "Clear All", {}},
+        {Command::SelectColumn, "Select C&olumn", QKeySequence(QStringLiteral("Ctrl+Space"))},
+        {Command::SelectRow, "Select &Row", QKeySequence(QStringLiteral("Shift+Space"))},
+        {Command::SelectAll, "Select &All", QKeySequence(QStringLiteral("Ctrl+A"))},
+        {Command::DeleteCells, "&Delete cells...", {}},
+        {Command::InsertCells, "&Insert cells...", {}},
+        {Command::ViewNotes, "View No&tes", QKeySequence(QStringLiteral("Ctrl+T"))},
+        {Command::Transform, "&Transform", {}},
+        {Command::CombineVariables, "Combine &Variables", {}},
+        {Command::NumberFormat, "&Number Format", {}},
+        {Command::Exclude, "&Exclude", QKeySequence(QStringLiteral("Ctrl+E"))},
+        {Command::NextStep, "&Next Step", QKeySequence(QStringLiteral("F10"))},
+        {Command::PreviousStep, "&Previous Step", QKeySequence(QStringLiteral("F9"))},
+        {Command::StepDataFormat, "&1st. Data Format", QKeySequence(QStringLiteral("Shift+F1"))},
+        {Command::StepEnterData, "&Enter && Edit Data", QKeySequence(QStringLiteral("Shift+F2"))},
+        {Command::StepColumnStats, "&Column Stats", QKeySequence(QStringLiteral("Shift+F3"))},
+        {Command::StepChooseTest, "C&hoose Test", QKeySequence(QStringLiteral("Shift+F4"))},
+        {Command::StepResults, "&Results", QKeySequence(QStringLiteral("Shift+F5"))},
+        {Command::StepGraph, "&Graph", QKeySequence(QStringLiteral("Shift+F6"))},
+        {Command::Cascade, "&Cascade", {}},
+        {Command::Tile, "&Tile", {}},
+        {Command::Duplicate, "&Duplicate", {}},
+    };
+    for (const auto& c : commands) {
+        QAction* action = mainForm->commandAction(c.command);
+        ASSERT_NE(action, nullptr) << c.caption;
+        EXPECT_EQ(action->text(), QString::fromUtf8(c.caption));
+        EXPECT_EQ(action->shortcut(), c.shortcut) << c.caption;
+    }
+    EXPECT_EQ(mainForm->commandAction(Command::NextWindow)->text(), QStringLiteral("Next Window"));
+
+    QStringList menus;
+    for (QAction* menu : mainForm->menuBar()->actions())
+        menus.append(menu->text());
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Data"),
+                                  QStringLiteral("&Steps"), QStringLiteral("&Window"), QStringLiteral("&Help")}));
+}
+
+TEST_F(MenuTest, CommandsOfLaterWorkAreDisabled)
+{
+    mainForm->newDocument();
+    for (const Command command : {Command::PrinterSetup, Command::Print, Command::ImportData, Command::Export,
+                                  Command::TransposePaste, Command::DeleteCells, Command::InsertCells,
+                                  Command::Transform, Command::CombineVariables, Command::NumberFormat,
+                                  Command::StepGraph})
+        EXPECT_FALSE(mainForm->commandAction(command)->isEnabled()) << static_cast<int>(command);
+}
+
+TEST(CommandLine, FileArgumentBecomesAFullPath)
+{
+    QTemporaryDir folder;
+    QFile(folder.filePath(QStringLiteral("with blank.OXD"))).open(QIODevice::WriteOnly);
+    const QString cwd = folder.path();
+    EXPECT_EQ(commandLineFile({}, cwd), QString());
+    EXPECT_EQ(commandLineFile({QStringLiteral("a.OXD")}, cwd), folder.filePath(QStringLiteral("a.OXD")));
+    EXPECT_EQ(commandLineFile({QStringLiteral("/x/../y/b.OXD")}, cwd), QStringLiteral("/y/b.OXD"));
+    // An unquoted name with a blank arrives as two arguments.
+    EXPECT_EQ(commandLineFile({QStringLiteral("with"), QStringLiteral("blank.OXD")}, cwd),
+              folder.filePath(QStringLiteral("with blank.OXD")));
+    EXPECT_EQ(commandLineFile({QStringLiteral("one.OXD"), QStringLiteral("two.OXD")}, cwd),
+              folder.filePath(QStringLiteral("one.OXD")));
+}
+
+// Run as the second process by HandOverBetweenTwoProcesses; skipped otherwise.
+TEST(SecondStart, HandsOverAndEnds)
+{
+    const QString server = qEnvironmentVariable("OMBRIX_TEST_HANDOVER_SERVER");
+    if (server.isEmpty())
+        GTEST_SKIP() << "runs only as the second process of HandOverBetweenTwoProcesses";
+    QStringList arguments = {qEnvironmentVariable("OMBRIX_TEST_HANDOVER_FILE")};
+    const QString fileName = commandLineFile(arguments, QDir::currentPath());
+    ASSERT_TRUE(SingleInstance::handOver(server, fileName));
+}
+
+TEST(SingleInstanceTest, HandOverBetweenTwoProcesses)
+{
+    QTemporaryDir folder;
+    const QString server = folder.filePath(QStringLiteral("ombrix.socket"));
+    SingleInstance first(server);
+    ASSERT_TRUE(first.listen());
+    EXPECT_FALSE(SingleInstance(server).listen()) << "a second program took the name";
+
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::handedOver, [&received](const QString& name) { received.append(name); });
+
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OMBRIX_TEST_HANDOVER_SERVER"), server);
+    environment.insert(QStringLiteral("OMBRIX_TEST_HANDOVER_FILE"), QStringLiteral("relative name.OXD"));
+    second.setProcessEnvironment(environment);
+    second.setWorkingDirectory(folder.path());
+    second.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=SecondStart.*")});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    EXPECT_TRUE(waitUntil([&] { return !received.isEmpty() && second.state() == QProcess::NotRunning; }, 30000))
+        << second.readAllStandardOutput().toStdString();
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardOutput().toStdString();
+    // The second start's relative name is resolved in its own folder.
+    EXPECT_EQ(received, QStringList{folder.filePath(QStringLiteral("relative name.OXD"))});
+}
+
+TEST(SingleInstanceTest, NobodyListeningMeansStartNormally)
+{
+    QTemporaryDir folder;
+    EXPECT_FALSE(SingleInstance::handOver(folder.filePath(QStringLiteral("none.socket")), QStringLiteral("/a.OXD"), 500));
+}
+
+TEST(SingleInstanceTest, SocketLeftByACrashedProgramIsTakenOver)
+{
+    QTemporaryDir folder;
+    const QString server = folder.filePath(QStringLiteral("stale.socket"));
+    QFile(server).open(QIODevice::WriteOnly);  // a leftover socket file
+    SingleInstance instance(server);
+    EXPECT_TRUE(instance.listen());
+}
+
+TEST_F(MenuTest, HandOverBringsTheFileIn)
+{
+    mainForm->handOverReceived(example("car_stopping_xy.OXD"));
+    ASSERT_EQ(mainForm->documents().size(), 1);
+    EXPECT_EQ(mainForm->activeDocument()->documentName(), QStringLiteral("car_stopping_xy.OXD"));
+    mainForm->handOverReceived(QString());
+    EXPECT_EQ(mainForm->documents().size(), 1);
+}
+
+TEST(FileAssociation, DesktopEntryQuotingOfTheProgramPath)
+{
+    EXPECT_EQ(desktopExecQuoted(QStringLiteral("/usr/bin/ombrix")), QStringLiteral("\"/usr/bin/ombrix\""));
+    EXPECT_EQ(desktopExecQuoted(QStringLiteral("/opt/my apps/ombrix")), QStringLiteral("\"/opt/my apps/ombrix\""));
+    EXPECT_EQ(desktopExecQuoted(QStringLiteral("/a$b/c\"d")), QStringLiteral("\"/a\\\\$b/c\\\\\"d\""));
+    EXPECT_TRUE(desktopEntryText(QStringLiteral("/usr/bin/ombrix"))
+                    .contains(QStringLiteral("Exec=\"/usr/bin/ombrix\" %f\n")));
+    EXPECT_TRUE(desktopEntryText(QStringLiteral("/x")).contains(QStringLiteral("MimeType=application/x-ombrix-data;")));
+    EXPECT_TRUE(mimePackageText().contains(QStringLiteral("<glob pattern=\"*.oxd\"/>")));
+}
+
+TEST(FileAssociation, WrittenWhenMissingOrDifferentOnly)
+{
+    QTemporaryDir home;
+    const QString program = QStringLiteral("/usr/bin/ombrix");
+    AssociationResult result = registerFileAssociation(home.path(), program);
+    EXPECT_TRUE(result.ok);
+    EXPECT_TRUE(result.changed);
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("applications/ombrix.desktop"))));
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("mime/packages/ombrix.xml"))));
+
+    result = registerFileAssociation(home.path(), program);
+    EXPECT_TRUE(result.ok);
+    EXPECT_FALSE(result.changed);
+
+    result = registerFileAssociation(home.path(), QStringLiteral("/opt/ombrix/bin/ombrix"));
+    EXPECT_TRUE(result.changed);
+    QFile entry(home.filePath(QStringLiteral("applications/ombrix.desktop")));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/ombrix/bin/ombrix\" %f"));
+}
+
+TEST(FileAssociation, InstalledFilesMatchWhatTheProgramWrites)
+{
+    const QString source = QStringLiteral(OMBRIX_TEST_DATA_DIR "/../app/");
+    QFile mime(source + QStringLiteral("ombrix.xml"));
+    ASSERT_TRUE(mime.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(mime.readAll()), mimePackageText());
+    QFile entry(source + QStringLiteral("ombrix.desktop.in"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    QString configured = QString::fromUtf8(entry.readAll());
+    configured.replace(QStringLiteral("\"@OMBRIX_INSTALLED_PROGRAM@\""), desktopExecQuoted(QStringLiteral("/usr/bin/ombrix")));
+    EXPECT_EQ(configured, desktopEntryText(QStringLiteral("/usr/bin/ombrix")));
+}
+
+}  // namespace
+}  // namespace ombrix::app::testing
