@@ -1,2 +1,9 @@
+# Tests of the step pages (statistics, choose test, results, progress).
 set(OMBRIX_APP_STEP_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/choose_test_step_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/results_step_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/results_viewer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/selection_dialogs_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/statistics_step_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/step_test_support.h
 )

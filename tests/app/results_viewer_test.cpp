@@ -1,0 +1,275 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analyses/report_chars.h"
+#include "analyses/results_buffer.h"
+#include "app/results_viewer.h"
+#include "core/notes.h"
+#include "tests/app/step_test_support.h"
+
+namespace ombrix::app::testing {
+namespace {
+
+using analyses::ResultsBuffer;
+
+struct RunCase {
+    const char* name;
+    std::string line;
+    std::vector<ReportRun> runs;
+};
+
+TEST(ReportLineRuns, SplitsAtMarksAndNeverKeepsThem)
+{
+    const auto run = [](const char* text, int column, int width, bool bold, bool underline, bool italic) {
+        return ReportRun{QString::fromUtf8(text), column, width, bold, underline, italic};
+    };
+    const std::vector<RunCase> cases = {
+        {"plain", "P value", {run("P value", 0, 7, false, false, false)}},
+        {"bold header", "\x80" "Mean:\x80" " 12.5", {run("Mean:", 0, 5, true, false, false),
+                                                      run(" 12.5", 5, 5, false, false, false)}},
+        // A title is underlined from the mark, blanks included.
+        {"underlined title", "\x81" "  Title  \x81", {run("  Title  ", 0, 9, false, true, false)}},
+        {"italic", "a\x82" "it\x82", {run("a", 0, 1, false, false, false), run("it", 1, 2, false, false, true)}},
+        {"bold and underline", "\x80\x81" "both\x81\x80", {run("both", 0, 4, true, true, false)}},
+        {"marks only", "\x80\x80\x81\x81", {}},
+        // "Ā" is C4 80: the 80 completes a letter and is no bold mark.
+        {"UTF-8 letter", "\xC4\x80x\x80y", {run("\xC4\x80x", 0, 2, false, false, false),
+                                            run("y", 2, 1, true, false, false)}},
+        {"mark left open", "\x80open", {run("open", 0, 4, true, false, false)}},
+    };
+    for (const RunCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<ReportRun> runs = reportLineRuns(c.line);
+        ASSERT_EQ(runs.size(), c.runs.size());
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].text, c.runs[i].text);
+            EXPECT_EQ(runs[i].column, c.runs[i].column);
+            EXPECT_EQ(runs[i].width, c.runs[i].width);
+            EXPECT_EQ(runs[i].bold, c.runs[i].bold);
+            EXPECT_EQ(runs[i].underline, c.runs[i].underline);
+            EXPECT_EQ(runs[i].italic, c.runs[i].italic);
+            for (const QChar ch : runs[i].text)
+                EXPECT_TRUE(ch.unicode() < 0x80 || ch.unicode() > 0x82) << "a mark reached the screen";
+        }
+    }
+}
+
+// A closed report of the given lines; "*" around a word makes it bold.
+void writeReport(ResultsBuffer& report, const std::vector<std::string>& lines)
+{
+    report.Reset();
+    for (const std::string& line : lines) {
+        bool bold = false;
+        std::string piece;
+        for (const char c : line) {
+            if (c == '*') {
+                report.Append(piece);
+                piece.clear();
+                report.ToggleBold();
+                bold = !bold;
+            } else {
+                piece += c;
+            }
+        }
+        report.Append(piece);
+        report.NewLine();
+    }
+    report.CloseReport();
+}
+
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        writeReport(report, {"Title line", "*Mean:* 12.50", "", "The two-tailed P value is 0.0034."});
+        viewer.resize(600, 400);
+        viewer.show();
+        viewer.setReport(&report);
+        viewer.setNotes(&notes);
+        viewer.setMessageShower([this](const QString& message) { messages.append(message); });
+    }
+
+    // The middle of the gap before the given column of the given line.
+    QPoint pointAt(int line, int column) const
+    {
+        return {qRound(4 + column * viewer.characterWidth()), line * viewer.lineHeight() + viewer.lineHeight() / 2};
+    }
+
+    ResultsBuffer report;
+    TResultsViewer viewer;
+    core::Notes notes;
+    QStringList messages;
+};
+
+TEST_F(ViewerTest, IsTheControlTheWindowNames)
+{
+    EXPECT_EQ(viewer.objectName(), QStringLiteral("ResultsViewer1"));
+    EXPECT_EQ(viewer.lineCount(), report.indexedLineCount());
+}
+
+TEST_F(ViewerTest, KeyboardSelectsAndCopiesWithoutMarks)
+{
+    sendKey(&viewer, Qt::Key_Down);
+    sendKey(&viewer, Qt::Key_Right);
+    for (int i = 0; i < 4; ++i)
+        sendKey(&viewer, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(viewer.selectedText(), QStringLiteral("ean:"));
+
+    // Down keeps the column it aimed for across the empty line.
+    sendKey(&viewer, Qt::Key_Down, Qt::ShiftModifier);
+    sendKey(&viewer, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(viewer.cursorPosition().line, 3);
+    EXPECT_EQ(viewer.cursorPosition().column, 5);
+    EXPECT_EQ(viewer.selectedText(), QStringLiteral("ean: 12.50\n\nThe t"));
+
+    sendKey(&viewer, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("ean: 12.50\n\nThe t"));
+
+    sendKey(&viewer, Qt::Key_A, Qt::ControlModifier);
+    sendKey(&viewer, Qt::Key_C, Qt::ControlModifier);
+    const QString all = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(all.startsWith(QStringLiteral("Title line\nMean: 12.50\n\nThe two-tailed P value is 0.0034.\n")));
+    for (const QChar ch : all)
+        EXPECT_TRUE(ch.unicode() < 0x80 || ch.unicode() > 0x82);
+
+    // Without shift the cursor moves and the selection goes.
+    sendKey(&viewer, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_FALSE(viewer.hasSelection());
+    EXPECT_EQ(viewer.cursorPosition().line, 0);
+}
+
+TEST_F(ViewerTest, MouseDragSelects)
+{
+    QWidget* area = viewer.viewport();
+    sendMouse(area, QEvent::MouseButtonPress, pointAt(0, 6), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(area, QEvent::MouseMove, pointAt(1, 4), Qt::NoButton, Qt::LeftButton);
+    sendMouse(area, QEvent::MouseButtonRelease, pointAt(1, 4), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(viewer.selectedText(), QStringLiteral("line\nMean"));
+
+    // Shift+click extends from the same anchor.
+    sendMouse(area, QEvent::MouseButtonPress, pointAt(0, 8), Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+    sendMouse(area, QEvent::MouseButtonRelease, pointAt(0, 8), Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+    EXPECT_EQ(viewer.selectedText(), QStringLiteral("li"));
+
+    // A double click takes the word under the pointer.
+    sendMouse(area, QEvent::MouseButtonDblClick, pointAt(3, 28), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(viewer.selectedText(), QStringLiteral("0.0034."));
+}
+
+TEST_F(ViewerTest, CopyWithoutSelectionTakesTheWholeReport)
+{
+    viewer.copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), viewer.plainText());
+    EXPECT_EQ(viewer.plainText().count(QLatin1Char('\n')), report.indexedLineCount() - 1);
+}
+
+TEST_F(ViewerTest, AppendToNotes)
+{
+    int appended = 0;
+    QObject::connect(&viewer, &TResultsViewer::notesAppended, [&] { ++appended; });
+
+    // A click leaves no selection: the whole report goes.
+    viewer.setSelection({1, 2}, {1, 2});
+    viewer.appendToNotes();
+    EXPECT_EQ(appended, 1);
+    EXPECT_EQ(notes.text().rfind("Title line\r\nMean: 12.50\r\n\r\nThe two-tailed P value is 0.0034.\r\n", 0), 0u);
+
+    // Partial first and last lines give only their selected characters.
+    notes.clear();
+    viewer.setSelection({3, 26}, {1, 6});
+    viewer.appendToNotes();
+    EXPECT_EQ(notes.text(), "12.50\r\n\r\nThe two-tailed P value is \r\n");
+
+    // The pop-up menu does the same.
+    notes.clear();
+    std::unique_ptr<QMenu> menu(viewer.createContextMenu(nullptr));
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Copy"));
+    EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("Append to Notes"));
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(notes.text(), "12.50\r\n\r\nThe two-tailed P value is \r\n");
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ViewerTest, AppendToFullNotesIsRefusedWithTheMessage)
+{
+    int appended = 0;
+    QObject::connect(&viewer, &TResultsViewer::notesAppended, [&] { ++appended; });
+    // "Mean" needs 4 characters, 2 for its line end and 10 to spare.
+    const std::string almostFull(core::Notes::MaxTextLength - 15, 'x');
+    notes.setText(almostFull);
+    viewer.setSelection({1, 0}, {1, 4});
+    viewer.appendToNotes();
+    EXPECT_EQ(notes.text(), almostFull);
+    EXPECT_EQ(appended, 0);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("The text is too large to copy to notes.")});
+
+    notes.setText(std::string(core::Notes::MaxTextLength - 16, 'x'));
+    viewer.appendToNotes();
+    EXPECT_EQ(appended, 1);
+    EXPECT_EQ(messages.size(), 1);
+}
+
+// Dark pixels in one text line of the viewer's picture.
+int inkInLine(const QImage& image, int line, int lineHeight)
+{
+    int ink = 0;
+    for (int y = line * lineHeight; y < (line + 1) * lineHeight && y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                ++ink;
+    return ink;
+}
+
+TEST_F(ViewerTest, DrawsBoldWhereTheReportAsksAndNoMarks)
+{
+    writeReport(report, {"MMMMMMMM", "*MMMMMMMM*", "**", ""});
+    viewer.setReport(&report);
+    viewer.clearFocus();
+    const QImage image = viewer.viewport()->grab().toImage();
+    const int height = viewer.lineHeight();
+    const int plain = inkInLine(image, 0, height);
+    const int bold = inkInLine(image, 1, height);
+    EXPECT_GT(plain, 0);
+    EXPECT_GT(bold, plain * 11 / 10) << "bold text should carry more ink than plain text";
+    EXPECT_EQ(inkInLine(image, 2, height), 0) << "a line of marks alone must look empty";
+}
+
+TEST_F(ViewerTest, UnclosedBufferShowsNothing)
+{
+    // During a calculation the buffer is being rewritten.
+    report.Reset();
+    report.AppendLine("half a report");
+    EXPECT_EQ(viewer.lineCount(), 0);
+    viewer.copy();
+    viewer.appendToNotes();
+    EXPECT_TRUE(notes.empty());
+    (void)viewer.grab();
+}
+
+TEST_F(ViewerTest, LongReportScrollsToItsEnd)
+{
+    report.Reset();
+    for (int i = 0; i < 35000; ++i)
+        report.AppendLine("Line " + std::to_string(i));
+    report.CloseReport();
+    ASSERT_EQ(report.indexedLineCount(), 35000);
+    viewer.setReport(&report);
+    sendKey(&viewer, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(viewer.cursorPosition().line, 34999);
+    EXPECT_GT(viewer.firstVisibleLine(), 34900);
+    const QImage image = viewer.viewport()->grab().toImage();
+    EXPECT_GT(inkInLine(image, 0, viewer.lineHeight()), 0);
+    sendKey(&viewer, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_TRUE(viewer.selectedText().endsWith(QStringLiteral("Line 34999")));
+}
+
+}  // namespace
+}  // namespace ombrix::app::testing
