@@ -1,5 +1,10 @@
 #include "app/analysis_form.h"
 
+#include "app/choose_test_step.h"
+#include "app/results_step.h"
+#include "app/results_viewer.h"
+#include "app/statistics_step.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -66,10 +71,19 @@ TAnalysisForm::TAnalysisForm(std::unique_ptr<core::DataSet> dataSet, ShellContex
     connect(m_formatPage, &FormatStepPage::formatChosen, this, &TAnalysisForm::onFormatChosen);
     m_steps->addWidget(m_formatPage);
     m_steps->addWidget(buildDataPage());
-    m_steps->addWidget(placeholderPage(tr("Column statistics"), m_steps));
-    m_steps->addWidget(placeholderPage(tr("Choose a test"), m_steps));
-    m_steps->addWidget(placeholderPage(tr("Results"), m_steps));
+    m_statisticsStep = new StatisticsStep(*m_dataSet, m_steps);
+    m_chooseTestStep = new ChooseTestStep(*m_dataSet, m_steps);
+    m_resultsStep = new ResultsStep(*m_dataSet, m_results, m_regression, m_context.progress, m_steps);
+    m_steps->addWidget(m_statisticsStep);
+    m_steps->addWidget(m_chooseTestStep);
+    m_steps->addWidget(m_resultsStep);
     m_steps->addWidget(placeholderPage(tr("Graph"), m_steps));
+    connect(m_statisticsStep, &StatisticsStep::changed, this, &TAnalysisForm::noteChange);
+    connect(m_chooseTestStep, &ChooseTestStep::changed, this, &TAnalysisForm::noteChange);
+    connect(m_resultsStep, &ResultsStep::changed, this, &TAnalysisForm::noteChange);
+    connect(m_resultsStep, &ResultsStep::notesChanged, this, &TAnalysisForm::notesChanged);
+    m_resultsStep->viewer()->setMessageShower(
+        [this](const QString& message) { m_context.asker.tell(this, message); });
 
     m_formatPage->showFormat(m_dataSet->format);
     showDataPageForFormat();
@@ -233,6 +247,16 @@ bool TAnalysisForm::goToStep(Step step)
     if (step == Step::EnterData)
         showDataPageForFormat();
     m_steps->setCurrentIndex(stepIndex(step));
+    // Each of these steps shows the data set as it is now.
+    if (step == Step::ColumnStats && m_statisticsStep == m_steps->widget(stepIndex(step)))
+        m_statisticsStep->enterStep();
+    if (step == Step::ChooseTest && m_chooseTestStep == m_steps->widget(stepIndex(step)))
+        m_chooseTestStep->enterStep();
+    if (step == Step::Results && m_resultsStep == m_steps->widget(stepIndex(step))) {
+        Q_EMIT stepChanged(step);
+        m_resultsStep->enterStep();
+        return true;
+    }
     if (step == Step::EnterData && isVisible()) {
         if (DataGridView* grid = activeGrid())
             grid->setFocus(Qt::OtherFocusReason);
@@ -405,6 +429,32 @@ void TAnalysisForm::selectAll()
 {
     if (DataGridView* grid = activeGrid())
         grid->selectAll();
+    else if (m_step == Step::Results && m_resultsStep)
+        m_resultsStep->viewer()->selectAll();
+}
+
+bool TAnalysisForm::canCopy() const
+{
+    return (m_step == Step::ColumnStats && m_statisticsStep) || (m_step == Step::Results && m_resultsStep);
+}
+
+void TAnalysisForm::copy()
+{
+    if (m_step == Step::ColumnStats && m_statisticsStep)
+        m_statisticsStep->copy();
+    else if (m_step == Step::Results && m_resultsStep)
+        m_resultsStep->copy();
+}
+
+bool TAnalysisForm::canAppendToNotes() const
+{
+    return m_step == Step::Results && m_resultsStep;
+}
+
+void TAnalysisForm::appendToNotes()
+{
+    if (canAppendToNotes())
+        m_resultsStep->appendToNotes();
 }
 
 void TAnalysisForm::toggleExclusion()

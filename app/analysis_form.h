@@ -26,6 +26,9 @@ class FormatStepPage;
 
 class SummaryGridModel;
 class TwoByTwoPage;
+class StatisticsStep;
+class ChooseTestStep;
+class ResultsStep;
 
 // The six steps of a data set window, in their fixed order.
 enum class Step { DataFormat, EnterData, ColumnStats, ChooseTest, Results, Graph };
@@ -39,9 +42,9 @@ inline Step stepAt(int index) { return static_cast<Step>(index); }
 QString defaultDocumentName(int number);
 
 // One data set window: it owns the data set and walks it through the six
-// steps. The data format and data entry steps are built here; the column
-// statistics, choose test and results steps start as placeholders that
-// setStepPage replaces; the graph step stays disabled until it exists.
+// steps: the data format and data entry pages, the column statistics, choose
+// test and results pages (refreshed each time their step is entered), and
+// the graph step, which stays disabled until it exists.
 class TAnalysisForm final : public QWidget {
     Q_OBJECT
 public:
@@ -105,6 +108,13 @@ public:
     // The notes changed outside the notes window.
     void notesChanged();
 
+    // Copy and Append to Notes of the Edit menu act on the page shown: the
+    // statistics grid or the report.
+    bool canCopy() const;
+    void copy();
+    bool canAppendToNotes() const;
+    void appendToNotes();
+
     // Views show the data set again after it was changed behind them.
     void refreshViews();
     // A step page changed the data set (a choice, the selection, the notes):
@@ -123,6 +133,9 @@ public:
     NotesWindow* notesWindow() const { return m_notesWindow; }
     // The grid the editing commands act on; null outside the data entry step.
     DataGridView* activeGrid() const;
+    StatisticsStep* statisticsStep() const { return m_statisticsStep; }
+    ChooseTestStep* chooseTestStep() const { return m_chooseTestStep; }
+    ResultsStep* resultsStep() const { return m_resultsStep; }
 
 Q_SIGNALS:
     void stepChanged(ombrix::app::Step step);
@@ -168,6 +181,9 @@ private:
     SummaryGridModel* m_summaryModel = nullptr;
     TwoByTwoPage* m_twoByTwoPage = nullptr;
     QPointer<NotesWindow> m_notesWindow;
+    StatisticsStep* m_statisticsStep = nullptr;
+    ChooseTestStep* m_chooseTestStep = nullptr;
+    ResultsStep* m_resultsStep = nullptr;
 };
 
 }  // namespace ombrix::app

@@ -198,8 +198,8 @@ void TMainForm::createActions()
 
     // Commands whose dialogs and engines come later stay visible but disabled.
     for (const Command later :
-         {Command::PrinterSetup, Command::Print, Command::ImportData, Command::Export, Command::Cut, Command::Copy,
-          Command::Paste, Command::TransposePaste, Command::AppendToNotes, Command::DeleteCells,
+         {Command::PrinterSetup, Command::Print, Command::ImportData, Command::Export, Command::Cut,
+          Command::Paste, Command::TransposePaste, Command::DeleteCells,
           Command::InsertCells, Command::Transform, Command::CombineVariables, Command::NumberFormat,
           Command::HelpContents, Command::HelpSearch, Command::Guide})
         commandAction(later)->setEnabled(false);
@@ -218,6 +218,8 @@ void TMainForm::createActions()
     onDocument(Command::SelectRow, &TAnalysisForm::selectRow);
     onDocument(Command::SelectAll, &TAnalysisForm::selectAll);
     onDocument(Command::ViewNotes, &TAnalysisForm::showNotes);
+    onDocument(Command::Copy, &TAnalysisForm::copy);
+    onDocument(Command::AppendToNotes, &TAnalysisForm::appendToNotes);
     onDocument(Command::Exclude, &TAnalysisForm::toggleExclusion);
 
     on(Command::NextStep, [this] {
@@ -638,9 +640,14 @@ void TMainForm::updateCommands()
     // Commands on cells only where a grid is shown, so that Delete and the
     // selection keys keep their usual meaning in the other steps' fields.
     const bool grid = open && form->activeGrid();
-    for (const Command command : {Command::Clear, Command::SelectColumn, Command::SelectRow, Command::SelectAll,
-                                  Command::Exclude})
+    for (const Command command : {Command::Clear, Command::SelectColumn, Command::SelectRow, Command::Exclude})
         commandAction(command)->setEnabled(grid);
+    const bool results = open && form->currentStep() == Step::Results;
+    commandAction(Command::SelectAll)->setEnabled(grid || results);
+    // Copying the data grid comes with the clipboard commands; the
+    // statistics grid and the report copy already.
+    commandAction(Command::Copy)->setEnabled(open && form->canCopy());
+    commandAction(Command::AppendToNotes)->setEnabled(open && form->canAppendToNotes());
     for (const Step step : AllSteps) {
         QAction* action = commandAction(stepCommandOf(step));
         action->setEnabled(open && form->isStepEnabled(step));

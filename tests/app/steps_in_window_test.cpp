@@ -1,0 +1,98 @@
+// The step pages inside a data set window, driven through the main window's
+// commands as a user drives them: type two columns, go to the results.
+#include <QAction>
+
+#include "app/data_grid_view.h"
+#include "app/results_step.h"
+#include "app/results_viewer.h"
+#include "shell_test_support.h"
+
+namespace ombrix::app::testing {
+namespace {
+
+class StepsInWindowTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        form = mainForm->newDocument();
+        ASSERT_NE(form, nullptr);
+        ASSERT_TRUE(form->goToStep(Step::EnterData));
+        grid = form->dataGrid();
+        grid->setFocus();
+    }
+
+    void typeColumn(int column, const QStringList& cells)
+    {
+        for (int row = 0; row < cells.size(); ++row) {
+            grid->goToCell(row, column);
+            typeText(grid, cells[row].left(1));
+            auto* editor = grid->viewport()->findChild<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
+            ASSERT_NE(editor, nullptr);
+            typeText(editor, cells[row].mid(1));
+            pressKey(editor, Qt::Key_Return);
+        }
+    }
+
+    void trigger(Command command) { mainForm->commandAction(command)->trigger(); }
+    QString report() const { return QString::fromStdString(std::string(form->resultsBuffer().text())); }
+
+    TAnalysisForm* form = nullptr;
+    DataGridView* grid = nullptr;
+};
+
+TEST_F(StepsInWindowTest, FromTypedDataToATTestReport)
+{
+    // Expected from R: t.test(c(4.1, 5.2, 3.9, 4.8, 5.5), c(6.0, 5.8, 6.9, 6.1, 7.2), var.equal = TRUE)
+    // gives t = -4.1231, df = 8, P = 0.00333.
+    typeColumn(0, {QStringLiteral("4.1"), QStringLiteral("5.2"), QStringLiteral("3.9"), QStringLiteral("4.8"),
+                   QStringLiteral("5.5")});
+    typeColumn(1, {QStringLiteral("6.0"), QStringLiteral("5.8"), QStringLiteral("6.9"), QStringLiteral("6.1"),
+                   QStringLiteral("7.2")});
+    trigger(Command::StepResults);
+    EXPECT_EQ(form->currentStep(), Step::Results);
+    EXPECT_TRUE(report().contains(QStringLiteral("Unpaired t test")));
+    EXPECT_TRUE(report().contains(QStringLiteral("The two-tailed P value is 0.0033, considered very significant.")));
+    EXPECT_TRUE(report().contains(QStringLiteral("t = 4.123 with 8 degrees of freedom.")));
+    EXPECT_FALSE(form->dataSet().resultsStale);
+    EXPECT_TRUE(mainForm->commandAction(Command::Copy)->isEnabled());
+    EXPECT_TRUE(mainForm->commandAction(Command::AppendToNotes)->isEnabled());
+
+    // Append to Notes from the Edit menu takes the whole report when nothing is selected.
+    trigger(Command::AppendToNotes);
+    EXPECT_NE(form->dataSet().notes.text().find("Unpaired t test"), std::string::npos);
+    EXPECT_EQ(form->dataSet().notes.text().find('\x80'), std::string::npos);
+
+    // Another choice makes the report stale; the next visit recalculates.
+    trigger(Command::StepChooseTest);
+    form->dataSet().choices.TwoColUnpaired = false;
+    form->noteChange();
+    form->dataSet().markChanged();
+    trigger(Command::StepResults);
+    EXPECT_TRUE(report().contains(QStringLiteral("Paired t test")));
+}
+
+TEST_F(StepsInWindowTest, StatisticsAndChooseTestStepsFollowTheData)
+{
+    typeColumn(0, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
+    trigger(Command::StepColumnStats);
+    EXPECT_EQ(form->dataSet().table.column(0).n, 3);
+    EXPECT_TRUE(mainForm->commandAction(Command::Copy)->isEnabled());
+    EXPECT_FALSE(mainForm->commandAction(Command::AppendToNotes)->isEnabled());
+    trigger(Command::StepChooseTest);
+    EXPECT_EQ(form->dataSet().choices.ColumnCategory, 1);
+    trigger(Command::StepEnterData);
+    typeColumn(1, {QStringLiteral("4"), QStringLiteral("5")});
+    trigger(Command::StepChooseTest);
+    EXPECT_EQ(form->dataSet().choices.ColumnCategory, 2);
+}
+
+TEST_F(StepsInWindowTest, AnEmptyTableReportsTheMessage)
+{
+    trigger(Command::StepResults);
+    EXPECT_TRUE(report().contains(QStringLiteral("Until you enter data, you won't see any results!")));
+    EXPECT_FALSE(form->resultsStep()->viewer()->plainText().contains(QChar(0x80)));
+}
+
+}  // namespace
+}  // namespace ombrix::app::testing
