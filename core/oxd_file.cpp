@@ -598,6 +598,23 @@ DecimalShape decimalShapeOfText(std::string_view token)
     return shape;
 }
 
+// Choices read from the next line; at the end of a truncated file the
+// choice keeps the default of a new document.
+bool nextFlag(LineReader& in, bool current)
+{
+    return in.atEnd() ? current : fileFlag(in.next());
+}
+
+bool nextBool(LineReader& in, bool current)
+{
+    return in.atEnd() ? current : fileBool(in.next(), current);
+}
+
+int nextInteger(LineReader& in, int low, int high, int current)
+{
+    return in.atEnd() ? current : fileIntegerIn(in.next(), low, high, current);
+}
+
 void readRawData(LineReader& in, DataTable& table)
 {
     table.setAllMeanEntry(true);
@@ -665,26 +682,26 @@ void readColumnStatistics(LineReader& in, DataTable& table, std::string_view ter
 void readColumnChoices(LineReader& in, DataSet& dataSet)
 {
     AnalysisChoices& c = dataSet.choices;
-    c.ColumnCategory = fileIntegerIn(in.next(), 0, 3, c.ColumnCategory);
-    c.OneColNonParametric = fileBool(in.next(), c.OneColNonParametric);
+    c.ColumnCategory = nextInteger(in, 0, 3, c.ColumnCategory);
+    c.OneColNonParametric = nextBool(in, c.OneColNonParametric);
     const Real hypothetical = fileNumber(in.next());
     if (!isMissing(hypothetical))
         c.HypotheticalValue = hypothetical;
-    c.OneColTwoSided = fileBool(in.next(), c.OneColTwoSided);
-    c.OneColColumn = fileIntegerIn(in.next(), -1, TableColumns - 1, c.OneColColumn);
-    c.HypotheticalChoice = fileIntegerIn(in.next(), 0, 3, c.HypotheticalChoice);
-    c.TwoColNonParametric = fileBool(in.next(), c.TwoColNonParametric);
-    c.TwoColUnpaired = fileBool(in.next(), c.TwoColUnpaired);
-    c.TwoColTwoSided = fileBool(in.next(), c.TwoColTwoSided);
-    c.TwoColFirst = fileIntegerIn(in.next(), -1, TableColumns - 1, c.TwoColFirst);
-    c.TwoColSecond = fileIntegerIn(in.next(), -1, TableColumns - 1, c.TwoColSecond);
-    c.TwoColEqualSD = fileFlag(in.next());
-    c.OrdinaryAnova = fileBool(in.next(), c.OrdinaryAnova);
-    c.MultiColNonParametric = fileBool(in.next(), c.MultiColNonParametric);
-    c.PostTestState = fileIntegerIn(in.next(), 0, 2, c.PostTestState);
-    c.PostTestPairs = fileIntegerIn(in.next(), 0, 2, c.PostTestPairs);
-    c.ControlColumn = fileIntegerIn(in.next(), -1, TableColumns - 1, c.ControlColumn);
-    c.PostTestMethod = fileIntegerIn(in.next(), 0, 4, c.PostTestMethod);
+    c.OneColTwoSided = nextBool(in, c.OneColTwoSided);
+    c.OneColColumn = nextInteger(in, -1, TableColumns - 1, c.OneColColumn);
+    c.HypotheticalChoice = nextInteger(in, 0, 3, c.HypotheticalChoice);
+    c.TwoColNonParametric = nextBool(in, c.TwoColNonParametric);
+    c.TwoColUnpaired = nextBool(in, c.TwoColUnpaired);
+    c.TwoColTwoSided = nextBool(in, c.TwoColTwoSided);
+    c.TwoColFirst = nextInteger(in, -1, TableColumns - 1, c.TwoColFirst);
+    c.TwoColSecond = nextInteger(in, -1, TableColumns - 1, c.TwoColSecond);
+    c.TwoColEqualSD = nextFlag(in, c.TwoColEqualSD);
+    c.OrdinaryAnova = nextBool(in, c.OrdinaryAnova);
+    c.MultiColNonParametric = nextBool(in, c.MultiColNonParametric);
+    c.PostTestState = nextInteger(in, 0, 2, c.PostTestState);
+    c.PostTestPairs = nextInteger(in, 0, 2, c.PostTestPairs);
+    c.ControlColumn = nextInteger(in, -1, TableColumns - 1, c.ControlColumn);
+    c.PostTestMethod = nextInteger(in, 0, 4, c.PostTestMethod);
     const std::string_view pairLine = in.next();
     if (!isMarker(pairLine, "<<END CHOICES>>"))
         in.skipPast("<<END CHOICES>>");
@@ -912,15 +929,15 @@ void readXYBody(LineReader& in, DataSet& dataSet)
     DataTable& table = dataSet.table;
     AnalysisChoices& c = dataSet.choices;
     table.setTitle(fileText(in.next(), MaxTableTitleLength));
-    c.DoRegression = fileFlag(in.next());
-    c.RunsTest = fileFlag(in.next());
-    c.ForceThroughPoint = fileFlag(in.next());
+    c.DoRegression = nextFlag(in, c.DoRegression);
+    c.RunsTest = nextFlag(in, c.RunsTest);
+    c.ForceThroughPoint = nextFlag(in, c.ForceThroughPoint);
     const Real forceX = fileNumber(in.next());
     const Real forceY = fileNumber(in.next());
     c.ForceX = isMissing(forceX) ? 0 : forceX;
     c.ForceY = isMissing(forceY) ? 0 : forceY;
-    c.XYTest = fileIntegerIn(in.next(), 0, 2, c.XYTest);
-    c.StandardCurve = fileFlag(in.next());
+    c.XYTest = nextInteger(in, 0, 2, c.XYTest);
+    c.StandardCurve = nextFlag(in, c.StandardCurve);
     if (!isMarker(in.next(), "<<END CHOICES>>"))
         in.skipPast("<<END CHOICES>>");
     readIndexedTitles(in, table, "<<TITLES>>", false);
@@ -942,11 +959,11 @@ void readMultipleRegressionBody(LineReader& in, DataSet& dataSet)
     table.setTitle(fileText(in.next(), MaxTableTitleLength));
     readRawData(in, table);
     readTitlesX1(in, table, 0, OldColumns - 1);
-    c.MultRegAnalysis = fileBool(in.next(), c.MultRegAnalysis);
-    c.DependentColumn = fileIntegerIn(in.next(), 0, TableColumns - 1, c.DependentColumn);
-    dataSet.graph.analysedDataOnly = fileFlag(in.next());
+    c.MultRegAnalysis = nextBool(in, c.MultRegAnalysis);
+    c.DependentColumn = nextInteger(in, 0, TableColumns - 1, c.DependentColumn);
+    dataSet.graph.analysedDataOnly = nextFlag(in, dataSet.graph.analysedDataOnly);
     for (int col = 0; col < OldColumns; ++col)
-        c.IndependentColumns[col] = fileFlag(in.next());
+        c.IndependentColumns[col] = nextFlag(in, c.IndependentColumns[col]);
     dataSet.graph.multipleRegressionX = fileText(in.next(), MaxColumnTitleLength);
     dataSet.graph.multipleRegressionY = fileText(in.next(), MaxColumnTitleLength);
     if (!isMarker(in.next(), "<<END CHOICES>>"))
@@ -973,12 +990,12 @@ void readTwoByTwoBody(LineReader& in, DataSet& dataSet)
 {
     AnalysisChoices& c = dataSet.choices;
     TwoByTwoRecord& t = dataSet.twoByTwo;
-    c.TwoByTwoTest = fileIntegerIn(in.next(), 0, 1, c.TwoByTwoTest);
-    c.TwoByTwoYates = fileFlag(in.next());
-    c.TwoByTwoTwoSided = fileBool(in.next(), c.TwoByTwoTwoSided);
-    c.TwoByTwoProportions = fileFlag(in.next());
-    c.TwoByTwoOddsRatio = fileFlag(in.next());
-    c.TwoByTwoRelativeRisk = fileFlag(in.next());
+    c.TwoByTwoTest = nextInteger(in, 0, 1, c.TwoByTwoTest);
+    c.TwoByTwoYates = nextFlag(in, c.TwoByTwoYates);
+    c.TwoByTwoTwoSided = nextBool(in, c.TwoByTwoTwoSided);
+    c.TwoByTwoProportions = nextFlag(in, c.TwoByTwoProportions);
+    c.TwoByTwoOddsRatio = nextFlag(in, c.TwoByTwoOddsRatio);
+    c.TwoByTwoRelativeRisk = nextFlag(in, c.TwoByTwoRelativeRisk);
     for (Real& count : t.counts)
         count = fileNumber(in.next());
     for (std::string& title : t.titles)
@@ -989,7 +1006,7 @@ void readTwoByTwoBody(LineReader& in, DataSet& dataSet)
     readNotes(in, dataSet.notes);
     in.next();
     if (!in.atEnd())
-        c.TwoByTwoSensitivity = fileFlag(in.next());
+        c.TwoByTwoSensitivity = nextFlag(in, c.TwoByTwoSensitivity);
 }
 
 std::optional<std::string> readWholeFile(const std::string& path)

@@ -222,6 +222,37 @@ TEST(DataFile, FileEndingAfterTheNotesOpensWithDefaults)
     EXPECT_EQ(back.dataSet->table.value(0, 1), 2);
 }
 
+TEST(DataFile, TruncatedChoicesKeepTheDefaults)
+{
+    // A file cut before its choices: every choice is that of a new document,
+    // not the "false" an empty line would read as.
+    auto dataSet = std::make_unique<DataSet>();
+    dataSet->table.setValue(0, 0, 1);
+    dataSet->table.setValue(0, 1, 2);
+    std::string text = writeDataSetText(*dataSet);
+    text.resize(text.find("<<END STAT DATA>>\r\n") + 19);
+    OpenResult back = readDataSetText(text);
+    ASSERT_TRUE(back.dataSet);
+    const AnalysisChoices defaults;
+    const AnalysisChoices& read = back.dataSet->choices;
+    EXPECT_EQ(read.TwoColEqualSD, defaults.TwoColEqualSD);
+    EXPECT_EQ(read.TwoColUnpaired, defaults.TwoColUnpaired);
+    EXPECT_EQ(read.OneColTwoSided, defaults.OneColTwoSided);
+    EXPECT_EQ(read.PostTestState, defaults.PostTestState);
+    EXPECT_EQ(read.PostTestMethod, defaults.PostTestMethod);
+    EXPECT_EQ(read.OrdinaryAnova, defaults.OrdinaryAnova);
+
+    auto xy = std::make_unique<DataSet>();
+    xy->format = DataFormat::XY;
+    xy->table.setValue(0, 0, 1);
+    std::string xyText = writeDataSetText(*xy);
+    xyText.resize(xyText.find("T\r\n"));  // cut before the first choice
+    back = readDataSetText(xyText);
+    ASSERT_TRUE(back.dataSet);
+    EXPECT_TRUE(back.dataSet->choices.DoRegression);
+    EXPECT_TRUE(back.dataSet->choices.StandardCurve);
+}
+
 TEST(DataFile, LineFeedOnlyFilesRead)
 {
     auto dataSet = std::make_unique<DataSet>();
