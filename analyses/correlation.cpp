@@ -18,7 +18,6 @@ namespace ombrix::analyses {
 
 namespace {
 
-constexpr int TitleWidth = 65;
 
 struct Pairs {
     std::vector<Real> x;
@@ -349,19 +348,8 @@ PearsonResult computePearson(DataTable& table, PairColumns columns)
 
 void writeTitle(ResultsBuffer& out, std::string_view title)
 {
-    out.ToggleUnderline();
-    out.Append(CenterText(title, TitleWidth));
-    out.ToggleUnderline();
+    WriteReportTitle(out, title);
     out.NewLine();
-    out.NewLine();
-    out.NewLine();
-}
-
-void writeUnderlinedLine(ResultsBuffer& out, std::string_view text)
-{
-    out.ToggleUnderline();
-    out.Append(text);
-    out.ToggleUnderline();
     out.NewLine();
 }
 
@@ -405,7 +393,7 @@ void writePearsonReport(ResultsBuffer& out, const PearsonResult& result)
     out.NewLine();
     out.NewLine();
     out.NewLine();
-    writeUnderlinedLine(out, TestHeading);
+    WriteReportHeading(out, TestHeading);
     WritePValueSentence(out, 2, true, result.p);
 }
 
@@ -427,7 +415,7 @@ void writeSpearmanReport(ResultsBuffer& out, const SpearmanResult& result)
         out.NewLine();
         out.NewLine();
         out.NewLine();
-        writeUnderlinedLine(out, TestHeading);
+        WriteReportHeading(out, TestHeading);
         out.NewLine();
         WritePValueSentence(out, 2, true, result.p);
         if (result.ties && exact)

@@ -55,22 +55,6 @@ Real oneTailedNormalP(Real deviation, Real variance)
     return numeric::ZProbability(z) / 2;
 }
 
-void writeTitle(ResultsBuffer& out, std::string_view text)
-{
-    out.ToggleUnderline();
-    out.Append(CenterText(text, 65));
-    out.ToggleUnderline();
-    out.NewLine();
-}
-
-void writeHeading(ResultsBuffer& out, std::string_view text)
-{
-    out.ToggleUnderline();
-    out.Append(text);
-    out.ToggleUnderline();
-    out.NewLine();
-}
-
 void writePValue(ResultsBuffer& out, Real oneTailedP, bool twoSided)
 {
     if (twoSided)
@@ -387,7 +371,7 @@ void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::Column
 {
     const bool exact = result.exactness == RankExactness::Exact;
     out.NewLine();
-    writeTitle(out, "Wilcoxon signed rank test");
+    WriteReportTitle(out, "Wilcoxon signed rank test");
     out.Append("Does the median of ");
     out.Append(summary.title);
     out.Append(" differ significantly from ");
@@ -406,7 +390,7 @@ void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::Column
         writeImpossibleLines(out, "points.");
 
     out.NewLine();
-    writeHeading(out, "Calculation details");
+    WriteReportHeading(out, "Calculation details");
     writeSignedRankDetails(out, result, result.ties);
     if (result.zeros > 0) {
         out.Append("Note: ");
@@ -416,7 +400,7 @@ void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::Column
         out.NewLine();
     }
 
-    writeTitle(out, "Summary of Data");
+    WriteReportTitle(out, "Summary of Data");
     out.NewLine();
     WriteParameterBlock(out, &summary, nullptr, nullptr);
 }
@@ -426,7 +410,7 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
                            const core::ColumnRecord& differences, bool twoSided, ResultsBuffer& out)
 {
     const bool exact = result.exactness == RankExactness::Exact;
-    writeTitle(out, "Wilcoxon matched-pairs signed-ranks test");
+    WriteReportTitle(out, "Wilcoxon matched-pairs signed-ranks test");
     out.Append("Does the median of the differences between ");
     out.Append(first.title);
     out.Append(" and ");
@@ -445,7 +429,7 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
     }
 
     out.NewLine();
-    writeHeading(out, "Calculation details");
+    WriteReportHeading(out, "Calculation details");
     writeSignedRankDetails(out, result, false);
     if (result.zeros > 0) {
         out.Append("Note: ");
@@ -457,7 +441,7 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
     }
     out.NewLine();
 
-    writeHeading(out, "Assumption test: Was the pairing effective?");
+    WriteReportHeading(out, "Assumption test: Was the pairing effective?");
     if (!spearman) {
         out.AppendLine("Can't calculate r. One group has no variability.");
     } else {
@@ -476,7 +460,7 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
     }
     out.NewLine();
 
-    writeTitle(out, "Summary of Data");
+    WriteReportTitle(out, "Summary of Data");
     out.NewLine();
     WriteParameterBlock(out, &first, &second, &differences);
 }
@@ -486,7 +470,7 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
 {
     const bool exact = result.exactness == RankExactness::Exact;
     out.NewLine();
-    writeTitle(out, "Mann-Whitney Test");
+    WriteReportTitle(out, "Mann-Whitney Test");
     out.Append("Do the medians of ");
     out.Append(first.title);
     out.Append(" and ");
@@ -508,7 +492,7 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
         writeImpossibleLines(out, "points.");
 
     out.NewLine();
-    writeHeading(out, "Calculation details");
+    WriteReportHeading(out, "Calculation details");
     writeStatistic(out, "Mann-Whitney U-statistic = ", result.u);
     writeStatistic(out, "U' = ", result.uPrime);
     out.Append("Sum of ranks in ");
@@ -523,7 +507,7 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
     out.NewLine();
     out.NewLine();
 
-    writeTitle(out, "Summary of Data");
+    WriteReportTitle(out, "Summary of Data");
     WriteParameterBlock(out, &first, &second, nullptr);
 }
 

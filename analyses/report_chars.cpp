@@ -65,4 +65,23 @@ std::string stripMarks(std::string_view text)
     return plain;
 }
 
+std::string_view reportColumns(std::string_view plainLine, int from, int to)
+{
+    std::size_t begin = plainLine.size();
+    std::size_t end = plainLine.size();
+    int column = 0;
+    for (std::size_t pos = 0; pos < plainLine.size(); ++column) {
+        if (column == from)
+            begin = pos;
+        if (column == to) {
+            end = pos;
+            break;
+        }
+        pos += reportCharAt(plainLine, pos).length;
+    }
+    if (begin >= end)
+        return {};
+    return plainLine.substr(begin, end - begin);
+}
+
 }  // namespace ombrix::analyses

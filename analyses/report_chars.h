@@ -33,4 +33,8 @@ int displayWidth(std::string_view text);
 // The text without its style marks, as it reads in notes or a plain text file.
 std::string stripMarks(std::string_view text);
 
+// Characters [from, to) of a line without marks, counted as the viewer counts
+// columns; columns past the end are clamped.
+std::string_view reportColumns(std::string_view plainLine, int from, int to);
+
 }  // namespace ombrix::analyses

@@ -12,26 +12,6 @@ namespace ombrix::analyses {
 
 namespace {
 
-// Characters [from, to) of a line without marks; columns past the end are clamped.
-std::string columnsOf(std::string_view plainLine, int from, int to)
-{
-    std::size_t begin = plainLine.size();
-    std::size_t end = plainLine.size();
-    int column = 0;
-    for (std::size_t pos = 0; pos < plainLine.size(); ++column) {
-        if (column == from)
-            begin = pos;
-        if (column == to) {
-            end = pos;
-            break;
-        }
-        pos += reportCharAt(plainLine, pos).length;
-    }
-    if (begin >= end)
-        return {};
-    return std::string(plainLine.substr(begin, end - begin));
-}
-
 bool selectsNothing(const ReportSelection& s)
 {
     return s.start.line == s.end.line
@@ -62,7 +42,7 @@ std::vector<std::string> selectedLines(const ResultsBuffer& report,
     for (int i = start.line; i <= end.line && i < count; ++i) {
         const int from = i == start.line ? std::max(start.column, 0) : 0;
         const int to = i == end.line ? end.column : INT_MAX;
-        lines.push_back(columnsOf(stripMarks(report.line(i)), from, to));
+        lines.push_back(std::string(reportColumns(stripMarks(report.line(i)), from, to)));
     }
     return lines;
 }

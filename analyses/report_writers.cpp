@@ -241,4 +241,17 @@ int WriteReport(ResultsBuffer& buffer, std::string_view title,
     return code;
 }
 
+void WriteReportHeading(ResultsBuffer& buffer, std::string_view heading)
+{
+    buffer.ToggleUnderline();
+    buffer.Append(heading);
+    buffer.ToggleUnderline();
+    buffer.NewLine();
+}
+
+void WriteReportTitle(ResultsBuffer& buffer, std::string_view title)
+{
+    WriteReportHeading(buffer, CenterText(title, 65));
+}
+
 }  // namespace ombrix::analyses

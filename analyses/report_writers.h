@@ -44,6 +44,11 @@ void WriteMessageReport(ResultsBuffer& buffer, std::string_view message);
 // an empty line; a code without a message gives only the two empty lines.
 void WriteCalculationError(ResultsBuffer& buffer, int code);
 
+// A report's title, centred in 65 columns and underlined, on a line of its own.
+void WriteReportTitle(ResultsBuffer& buffer, std::string_view title);
+// A section heading: the text underlined on a line of its own.
+void WriteReportHeading(ResultsBuffer& buffer, std::string_view heading);
+
 // The frame of every calculated report. BeginReport starts a new report with
 // the data set's title (when it is not blank) and an empty line below it;
 // FinishReport replaces the report by the error message when code is not 0,

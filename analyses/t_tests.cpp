@@ -21,7 +21,6 @@ namespace ombrix::analyses {
 
 namespace {
 
-constexpr int TitleWidth = 65;
 
 // The Welch-Satterthwaite df is an exact integer in many designs (equal
 // variances and sizes give n1 + n2 − 2), and rounding in its quotient may
@@ -82,19 +81,6 @@ FTestResult equalVarianceTest(const core::ColumnRecord& first, const core::Colum
 }
 
 // --- report pieces ---------------------------------------------------------
-
-void writeHeading(ResultsBuffer& out, std::string_view text)
-{
-    out.ToggleUnderline();
-    out.Append(text);
-    out.ToggleUnderline();
-    out.NewLine();
-}
-
-void writeTitle(ResultsBuffer& out, std::string_view text)
-{
-    writeHeading(out, CenterText(text, TitleWidth));
-}
 
 void writePValue(ResultsBuffer& out, Tails tails, Real twoTailedP)
 {
@@ -157,7 +143,7 @@ void writeOneSampleReport(ResultsBuffer& out, const core::ColumnRecord& column, 
                           const TTestResult& result, const NormalityResult* normality)
 {
     out.NewLine();
-    writeTitle(out, "One sample t test");
+    WriteReportTitle(out, "One sample t test");
     out.Append("Does the mean of ");
     out.Append(column.title);
     out.Append(" differ significantly from ");
@@ -165,14 +151,14 @@ void writeOneSampleReport(ResultsBuffer& out, const core::ColumnRecord& column, 
     out.AppendLine("? ");
     out.NewLine();
 
-    writeHeading(out, "P value");
+    WriteReportHeading(out, "P value");
     writePValue(out, tails, result.p);
     out.NewLine();
 
     writeTLine(out, "t = ", result);
     out.NewLine();
 
-    writeHeading(out, "95% Confidence interval");
+    WriteReportHeading(out, "95% Confidence interval");
     out.Append("Mean difference = ");
     out.AppendNumber(-5, result.difference);
     out.Append(" (Mean of ");
@@ -187,7 +173,7 @@ void writeOneSampleReport(ResultsBuffer& out, const core::ColumnRecord& column, 
     out.NewLine();
 
     if (normality) {
-        writeHeading(out, "Assumption test: Are the data sampled from a Gaussian distribution?");
+        WriteReportHeading(out, "Assumption test: Are the data sampled from a Gaussian distribution?");
         out.AppendLine("The one sample t test assumes that the differences are sampled from a ");
         out.AppendLine("Gaussian distribution. This assumption is tested using the ");
         out.AppendLine("method of Kolmogorov and Smirnov:");
@@ -196,7 +182,7 @@ void writeOneSampleReport(ResultsBuffer& out, const core::ColumnRecord& column, 
 
     out.NewLine();
     out.NewLine();
-    writeTitle(out, "Summary of Data");
+    WriteReportTitle(out, "Summary of Data");
     WriteParameterBlock(out, &column, nullptr, nullptr);
 }
 
@@ -221,7 +207,7 @@ void runOneSampleTTest(DataTable& table, const OneColumnTestInput& input, Result
 
 void writeEqualVarianceSection(ResultsBuffer& out, const FTestResult& fTest)
 {
-    writeHeading(out, "Assumption test: Are the standard deviations equal?");
+    WriteReportHeading(out, "Assumption test: Are the standard deviations equal?");
     out.AppendLine("The t test assumes that the columns come from populations with equal SDs.");
     out.AppendLine("The following calculations test that assumption.");
     out.NewLine();
@@ -245,7 +231,7 @@ void writeUnpairedNormalitySection(ResultsBuffer& out, const core::ColumnRecord&
                                    const core::ColumnRecord& second, bool secondTyped)
 {
     out.NewLine();
-    writeHeading(out, "Assumption test: Are the data sampled from Gaussian distributions?");
+    WriteReportHeading(out, "Assumption test: Are the data sampled from Gaussian distributions?");
     out.AppendLine("The t test assumes that the data are sampled from populations that follow ");
     out.AppendLine("Gaussian distributions. This assumption is tested using the method ");
     out.AppendLine("Kolmogorov and Smirnov:");
@@ -273,7 +259,7 @@ void runUnpairedTTest(DataTable& table, const TwoColumnTestInput& input, Results
     const bool welch = variances == Variances::Welch;
     const TTestResult& test = result.test;
 
-    writeTitle(out, welch ? "Unpaired t test with Welch correction" : "Unpaired t test");
+    WriteReportTitle(out, welch ? "Unpaired t test with Welch correction" : "Unpaired t test");
     out.Append("Do the means of ");
     out.Append(first.title);
     out.Append(" and ");
@@ -281,7 +267,7 @@ void runUnpairedTTest(DataTable& table, const TwoColumnTestInput& input, Results
     out.AppendLine(" differ significantly?");
     out.NewLine();
 
-    writeHeading(out, "P value");
+    WriteReportHeading(out, "P value");
     writePValue(out, input.twoSided ? Tails::Two : Tails::One, test.p);
     if (welch)
         out.AppendLine("Welch correction applied. This test does not assume equal variances.");
@@ -290,7 +276,7 @@ void runUnpairedTTest(DataTable& table, const TwoColumnTestInput& input, Results
     writeTLine(out, welch ? "Welch's approximate t = " : "t = ", test);
     out.NewLine();
 
-    writeHeading(out, "95% confidence interval");
+    WriteReportHeading(out, "95% confidence interval");
     out.Append("Mean difference = ");
     out.AppendNumber(-5, test.difference);
     out.Append(" (Mean of ");
@@ -307,7 +293,7 @@ void runUnpairedTTest(DataTable& table, const TwoColumnTestInput& input, Results
         writeEqualVarianceSection(out, result.fTest);
     writeUnpairedNormalitySection(out, first, input.first.rawColumn < 0, second, input.second.rawColumn < 0);
 
-    writeTitle(out, "Summary of Data");
+    WriteReportTitle(out, "Summary of Data");
     WriteParameterBlock(out, &first, &second, nullptr);
 }
 
@@ -315,7 +301,7 @@ void runUnpairedTTest(DataTable& table, const TwoColumnTestInput& input, Results
 
 void writePairingSection(ResultsBuffer& out, const PairedTResult& result)
 {
-    writeHeading(out, "Assumption test: Was the pairing effective?");
+    WriteReportHeading(out, "Assumption test: Was the pairing effective?");
     switch (result.pairing) {
     case PairingCheck::TooFewPairs: out.AppendLine("There are too few pairs to calculate r."); break;
     case PairingCheck::NoVariability: out.AppendLine("Can't calculate r. One group has no variability."); break;
@@ -354,7 +340,7 @@ void runPairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBu
         return;
     }
 
-    writeTitle(out, "Paired t test");
+    WriteReportTitle(out, "Paired t test");
     out.Append("Does the mean of the differences between ");
     out.Append(result.first.title);
     out.Append(" and ");
@@ -362,7 +348,7 @@ void runPairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBu
     out.AppendLine(" differ significantly from zero?");
     out.NewLine();
 
-    writeHeading(out, "P value");
+    WriteReportHeading(out, "P value");
     if (!result.zeroSd)
         writePValue(out, input.twoSided ? Tails::Two : Tails::One, test.p);
     out.NewLine();
@@ -372,7 +358,7 @@ void runPairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBu
         out.NewLine();
     }
 
-    writeHeading(out, "95% confidence interval");
+    WriteReportHeading(out, "95% confidence interval");
     out.Append("Mean difference = ");
     out.AppendNumber(-5, test.difference);
     out.AppendLine(" (Mean of paired differences)");
@@ -388,7 +374,7 @@ void runPairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBu
 
         writePairingSection(out, result);
 
-        writeHeading(out, "Assumption test: Are the differences sampled from a Gaussian distribution?");
+        WriteReportHeading(out, "Assumption test: Are the differences sampled from a Gaussian distribution?");
         out.AppendLine("The paired t test assumes that the differences are sampled from a ");
         out.AppendLine("Gaussian distribution. This assumption is tested using the ");
         out.AppendLine("method of Kolmogorov and Smirnov:");
@@ -396,7 +382,7 @@ void runPairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBu
         out.NewLine();
     }
 
-    writeTitle(out, "Summary of Data");
+    WriteReportTitle(out, "Summary of Data");
     WriteParameterBlock(out, &result.first, &result.second, &result.differences);
 }
 

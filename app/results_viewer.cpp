@@ -103,21 +103,8 @@ std::vector<ReportRun> reportLineRuns(std::string_view line)
 
 QString reportColumns(std::string_view plainLine, int from, int to)
 {
-    std::size_t begin = plainLine.size();
-    std::size_t end = plainLine.size();
-    int column = 0;
-    for (std::size_t pos = 0; pos < plainLine.size(); ++column) {
-        if (column == from)
-            begin = pos;
-        if (column == to) {
-            end = pos;
-            break;
-        }
-        pos += analyses::reportCharAt(plainLine, pos).length;
-    }
-    if (begin >= end)
-        return {};
-    return QString::fromUtf8(plainLine.data() + begin, static_cast<qsizetype>(end - begin));
+    const std::string_view columns = analyses::reportColumns(plainLine, from, to);
+    return QString::fromUtf8(columns.data(), static_cast<qsizetype>(columns.size()));
 }
 
 TResultsViewer::TResultsViewer(QWidget* parent)
