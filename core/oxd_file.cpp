@@ -738,15 +738,24 @@ void readNotes(LineReader& in, Notes& notes)
     notes.setText(text);
 }
 
-void readSelection(LineReader& in, DataTable& table, int first, int last, std::string_view terminator)
+// One line per column from first on, up to the terminator; lines beyond
+// last are read past.
+template <typename Apply>
+void readColumnLines(LineReader& in, int first, int last, std::string_view terminator, Apply apply)
 {
     for (int c = first; !in.atEnd(); ++c) {
         const std::string_view line = in.next();
         if (isMarker(line, terminator))
             return;
         if (c <= last)
-            table.setSelected(c, fileFlag(line));
+            apply(c, line);
     }
+}
+
+void readSelection(LineReader& in, DataTable& table, int first, int last, std::string_view terminator)
+{
+    readColumnLines(in, first, last, terminator,
+                    [&](int c, std::string_view line) { table.setSelected(c, fileFlag(line)); });
 }
 
 void readRowTitles(LineReader& in, DataTable& table)
@@ -763,13 +772,9 @@ void readRowTitles(LineReader& in, DataTable& table)
 
 void readDecimals(LineReader& in, DataTable& table, int first, int last, std::string_view terminator)
 {
-    for (int c = first; !in.atEnd(); ++c) {
-        const std::string_view line = in.next();
-        if (isMarker(line, terminator))
-            return;
-        if (c <= last)
-            table.setFixedDecimals(c, fileIntegerIn(line, -1, MaxShownDigits, -1));
-    }
+    readColumnLines(in, first, last, terminator, [&](int c, std::string_view line) {
+        table.setFixedDecimals(c, fileIntegerIn(line, -1, MaxShownDigits, -1));
+    });
 }
 
 void readNormality(LineReader& in, DataTable& table, int first, int last)
