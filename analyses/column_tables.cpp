@@ -2,11 +2,14 @@
 
 #include <string>
 
+#include "analyses/report_chars.h"
 #include "analyses/report_writers.h"
 
 namespace ombrix::analyses {
 
 namespace {
+
+constexpr int TitleWidth = 15;
 
 // One header cell: its words, one per header line counted from the top, the
 // column it starts at and the width its words are centred in and ruled under.
@@ -41,10 +44,17 @@ void writeHeader(ResultsBuffer& out, const std::vector<HeaderCell>& cells)
     out.NewLine();
 }
 
+// A title takes at most its 15-character field, so the columns after it stay
+// in place; sentences carry the whole title.
+std::string titleCell(std::string_view title)
+{
+    return RightJustify(reportColumns(title, 0, TitleWidth), TitleWidth);
+}
+
 void writeTitle(ResultsBuffer& out, const core::ColumnRecord& record)
 {
     out.PadToColumn(1);
-    out.Append(RightJustify(record.title, 15));
+    out.Append(titleCell(record.title));
 }
 
 }  // namespace
@@ -196,7 +206,7 @@ void WriteParameterBlock(ResultsBuffer& out, const core::ColumnRecord* first, co
             const core::ColumnRecord& r = *shown[i];
             out.PadToColumn(valueColumns[i]);
             switch (row.kind) {
-            case Kind::Title: out.Append(RightJustify(r.title, 15)); break;
+            case Kind::Title: out.Append(titleCell(r.title)); break;
             case Kind::Number: out.AppendNumberInWidth(15, -5, r.*row.field); break;
             case Kind::Count: out.AppendIntegerInWidth(15, r.n); break;
             case Kind::ValueOrUnknown: AppendValueOrUnknown(out, 15, r.*row.field); break;

@@ -96,6 +96,10 @@ NumberField renderNumber(int digits, Real x)
         char text[64];
         const int length = std::snprintf(text, sizeof text, "%.3LE", x);
         field.text.assign(text, static_cast<std::size_t>(std::clamp(length, 0, 63)));
+        // The automatic width counts the digits of fixed notation and grows by
+        // one per power of ten: 1E+100 would sit behind a hundred spaces and
+        // vanish off screen. Exponent texts keep at most two spaces before them.
+        field.autoWidth = std::min(field.autoWidth, static_cast<long long>(field.text.size()) + 2);
         return field;
     }
     // |x| <= 1e7 here: at most 8 integer digits, a sign and a point.

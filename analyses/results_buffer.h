@@ -64,7 +64,8 @@ public:
     // gives an empty text, that is a field of spaces; infinities and NaN
     // give "Infinity", "-Infinity" and "NaN". AppendNumber picks the field
     // width from the number's magnitude (a positive number may get a leading
-    // space, a tiny one in exponent form several); the InWidth form right-justifies in width characters. A text
+    // space, one in exponent form at most two); the InWidth form
+    // right-justifies in width characters. A text
     // longer than its field is never cut, and numbers are not subject to the
     // 80-character cut of Append.
     void AppendNumber(int digits, Real x);

@@ -72,6 +72,9 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{-1, -5, 0.001L, "0.001000"},
         NumberCase{-1, -5, 1000.0L, "1000.0"},
         NumberCase{-1, -5, 1e-6L, "  1.000E-06"},
+        // The automatic width of the exponent form stops at two spaces.
+        NumberCase{-1, -5, 1e100L, "  1.000E+100"},
+        NumberCase{-1, -5, -2.5e-300L, "  -2.500E-300"},
         // Fixed decimals; a rounded negative zero loses its sign.
         NumberCase{-1, 4, 0.0312L, "0.0312"},
         NumberCase{-1, 2, -0.001L, "0.00"},
