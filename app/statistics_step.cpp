@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "analyses/column_statistics.h"
+#include "app/grid_models.h"
 #include "app/step_text.h"
 
 namespace ombrix::app {
@@ -113,9 +114,10 @@ QVariant StatisticsGridModel::headerData(int section, Qt::Orientation orientatio
         return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Vertical)
         return fromUtf8(analyses::statisticsGridLabel(gridRowOfModelRow(section), gridOptions(*m_dataSet)));
-    const QString letter = QString::fromStdString(core::columnName(section));
+    // The data grid's own names: X and Y1, Y2, ... for XY data.
+    const QString heading = columnHeading(m_dataSet->format, section);
     const std::string& title = m_dataSet->table.column(section).title;
-    return title.empty() ? letter : letter + QLatin1Char('\n') + fromUtf8(title);
+    return title.empty() ? heading : heading + QLatin1Char('\n') + fromUtf8(title);
 }
 
 QString statisticsGridText(const core::DataSet& dataSet, QChar decimalSeparator)
@@ -128,7 +130,7 @@ QString statisticsGridText(const core::DataSet& dataSet, QChar decimalSeparator)
     QString text;
     for (int column = 0; column < columns; ++column) {
         const std::string& title = table.column(column).title;
-        text += QLatin1Char('\t') + (title.empty() ? QString::fromStdString(core::columnName(column)) : fromUtf8(title));
+        text += QLatin1Char('\t') + (title.empty() ? columnHeading(dataSet.format, column) : fromUtf8(title));
     }
     text += QLatin1Char('\n');
     for (int row = FirstGridRow; row <= lastRow; ++row) {
