@@ -20,7 +20,7 @@
 #include "app/selection_dialogs.h"
 #include "app/step_text.h"
 #include "core/text.h"
-#include "tests/app/step_test_support.h"
+#include "tests/app/app_test_support.h"
 
 namespace ombrix::app::testing {
 namespace {
@@ -124,72 +124,37 @@ TEST(ChooseTestStep, EachTwoColumnTestGivesItsLabelAndReport)
     }
 }
 
-TEST(ChooseTestStep, PostTestListShowsTheIndexOfTheStoredChoices)
+// Which item stands for which choices is the engine's rule; here the list
+// shows the stored item, writes the chosen one and shows its extra controls.
+TEST(ChooseTestStep, PostTestListShowsAndSetsTheChoices)
 {
-    const struct {
-        int state, method, pairs;
-        bool nonParametric;
-        int index, items;
-    } cases[] = {
-        {1, 1, 0, false, 0, 7}, {0, 0, 1, false, 1, 7}, {2, 0, 0, false, 2, 7}, {0, 1, 0, false, 3, 7},
-        {0, 3, 0, false, 4, 7}, {2, 2, 2, false, 5, 7}, {0, 4, 0, false, 6, 7},
-        // The nonparametric list has three items; the index is capped.
-        {0, 1, 0, true, 2, 3},  {0, 0, 1, true, 1, 3},  {1, 2, 2, true, 0, 3},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "state " << c.state << ", method " << c.method << ", pairs " << c.pairs
-                                          << (c.nonParametric ? ", nonparametric" : ""));
-        ChooseFixture f("plant_growth_mean_sem.OXD");
-        AnalysisChoices& a = f.dataSet->choices;
-        a.PostTestState = c.state;
-        a.PostTestMethod = c.method;
-        a.PostTestPairs = c.pairs;
-        a.MultiColNonParametric = c.nonParametric;
-        ASSERT_EQ(f.enter(), ChooseTestPage::ThreeOrMoreColumns);
-        auto* list = child<QComboBox>(f.page, "postTestList");
-        EXPECT_EQ(list->count(), c.items);
-        EXPECT_EQ(list->currentIndex(), c.index);
-        EXPECT_EQ(child<QCheckBox>(f.page, "onlyIfSignificant")->isChecked(), c.state == 2);
-        EXPECT_EQ(child<QLabel>(f.page, "multiColWillPerform")->text().endsWith(QStringLiteral(" without post-test")),
-                  c.index == 0);
-        EXPECT_FALSE(f.dataSet->modified) << "showing the list changes nothing";
-    }
-}
+    ChooseFixture f("plant_growth_mean_sem.OXD");
+    AnalysisChoices& a = f.dataSet->choices;
+    a.PostTestState = 2;
+    a.PostTestMethod = 2;
+    a.PostTestPairs = 2;
+    f.enter();
+    auto* list = child<QComboBox>(f.page, "postTestList");
+    auto* onlyIfSignificant = child<QCheckBox>(f.page, "onlyIfSignificant");
+    EXPECT_EQ(list->count(), 7);
+    EXPECT_EQ(list->currentIndex(), 5);
+    EXPECT_TRUE(onlyIfSignificant->isChecked());
+    EXPECT_TRUE(child<QComboBox>(f.page, "controlColumnList")->isVisibleTo(&f.page));
+    EXPECT_FALSE(f.dataSet->modified) << "showing the list changes nothing";
 
-TEST(ChooseTestStep, ChoosingAPostTestSetsMethodPairsAndState)
-{
-    const struct {
-        int index, method, pairs;
-    } items[] = {{1, 0, 1}, {2, 0, 0}, {3, 1, 0}, {4, 3, 0}, {5, 2, 2}, {6, 4, 0}};
-    for (const bool onlyIfSignificant : {true, false}) {
-        for (const auto& item : items) {
-            SCOPED_TRACE(::testing::Message() << "item " << item.index << (onlyIfSignificant ? ", only if P<0.05" : ""));
-            ChooseFixture f("plant_growth_mean_sem.OXD");
-            f.enter();
-            auto* box = child<QCheckBox>(f.page, "onlyIfSignificant");
-            if (box->isChecked() != onlyIfSignificant)
-                box->click();
-            f.dataSet->modified = f.dataSet->resultsStale = false;
-            auto* list = child<QComboBox>(f.page, "postTestList");
-            const bool moved = list->currentIndex() != item.index;
-            list->setCurrentIndex(item.index);
-            const AnalysisChoices& a = f.dataSet->choices;
-            EXPECT_EQ(a.PostTestMethod, item.method);
-            EXPECT_EQ(a.PostTestPairs, item.pairs);
-            EXPECT_EQ(a.PostTestState, onlyIfSignificant ? 2 : 0);
-            EXPECT_EQ(child<QPushButton>(f.page, "selectPairsButton")->isVisibleTo(&f.page), item.index == 1);
-            EXPECT_EQ(child<QComboBox>(f.page, "controlColumnList")->isVisibleTo(&f.page), item.index == 5);
-            EXPECT_EQ(f.dataSet->modified && f.dataSet->resultsStale, moved);
-        }
-    }
+    list->setCurrentIndex(1);
+    EXPECT_EQ(a.PostTestMethod, 0);
+    EXPECT_EQ(a.PostTestPairs, 1);
+    EXPECT_EQ(a.PostTestState, 2);
+    EXPECT_TRUE(f.dataSet->modified && f.dataSet->resultsStale);
+    EXPECT_TRUE(child<QPushButton>(f.page, "selectPairsButton")->isVisibleTo(&f.page));
+    EXPECT_FALSE(child<QComboBox>(f.page, "controlColumnList")->isVisibleTo(&f.page));
 
     // "(No post test)" clears the check box, which then has nothing to qualify.
-    ChooseFixture f("plant_growth_mean_sem.OXD");
-    f.enter();
-    child<QComboBox>(f.page, "postTestList")->setCurrentIndex(0);
-    EXPECT_EQ(f.dataSet->choices.PostTestState, 1);
-    EXPECT_FALSE(child<QCheckBox>(f.page, "onlyIfSignificant")->isChecked());
-    EXPECT_FALSE(child<QCheckBox>(f.page, "onlyIfSignificant")->isEnabled());
+    list->setCurrentIndex(0);
+    EXPECT_EQ(a.PostTestState, 1);
+    EXPECT_FALSE(onlyIfSignificant->isChecked());
+    EXPECT_FALSE(onlyIfSignificant->isEnabled());
     EXPECT_EQ(child<QLabel>(f.page, "multiColWillPerform")->text(), QStringLiteral("One-way ANOVA without post-test"));
 }
 

@@ -7,7 +7,7 @@
 
 #include "app/grid_models.h"
 #include "core/oxd_file.h"
-#include "shell_test_support.h"
+#include "tests/app/app_test_support.h"
 #include "workflow/document_io.h"
 
 namespace ombrix::app::testing {
