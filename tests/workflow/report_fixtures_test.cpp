@@ -110,6 +110,16 @@ TEST_P(UserAtThePanel, MatchesGolden)
 INSTANTIATE_TEST_SUITE_P(Reports, UserAtThePanel, ::testing::ValuesIn(PanelCases),
                          [](const ::testing::TestParamInfo<PanelCase>& info) { return std::string(info.param.name); });
 
+// A golden report whose data file went missing would never be compared.
+TEST(ReportFixture, EveryGoldenReportHasItsDataFile)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(OMBRIX_TEST_DATA_DIR) + "/golden/reports")) {
+        const std::string name = entry.path().stem().string() + ".OXD";
+        EXPECT_TRUE(std::filesystem::exists(Fixtures + name) || std::filesystem::exists(Fixtures + "panel/" + name))
+            << name;
+    }
+}
+
 // The branches of the paired t test's pairing check that no golden report
 // reaches: the lines under its heading, up to the next heading.
 TEST(PairedTTestReport, PairingSection)
