@@ -197,7 +197,13 @@ TEST(ChooseTestStep, ControlsThatDependOnOthersFollowThem)
 
     ChooseFixture two("sleep_paired.OXD");
     two.enter();
-    EXPECT_FALSE(child<QRadioButton>(two.page, "twoColWelch")->isEnabled()) << "paired: no SD choice";
+    auto* welch = child<QRadioButton>(two.page, "twoColWelch");
+    EXPECT_FALSE(welch->isEnabled()) << "paired: no SD choice";
+    child<QRadioButton>(two.page, "twoColUnpaired")->click();
+    ASSERT_TRUE(welch->isEnabled());
+    welch->click();
+    EXPECT_FALSE(two.dataSet->choices.TwoColEqualSD);
+    EXPECT_EQ(child<QLabel>(two.page, "twoColWillPerform")->text(), QStringLiteral("Unpaired t test, Welch corrected"));
 }
 
 TEST(ChooseTestStep, HypotheticalValueIsTypedAndKept)

@@ -37,6 +37,14 @@ TEST_F(DataEntryTest, TypingStoresTheNumberAndEnterMovesDown)
     EXPECT_TRUE(form->isWindowModified());
 }
 
+TEST_F(DataEntryTest, TheWindowsDecimalSeparatorReachesItsGrid)
+{
+    mainForm->context().decimalSeparator = ',';
+    TAnalysisForm* commaForm = mainForm->newDocument();
+    ASSERT_TRUE(commaForm->dataModel()->enterText(0, 0, QStringLiteral("2,75")));
+    EXPECT_EQ(commaForm->dataSet().table.value(0, 0), 2.75L);
+}
+
 // How many decimals is the engine's rule; the grid redraws the column.
 TEST_F(DataEntryTest, TheColumnIsRedrawnWhenItsDecimalsGrow)
 {
@@ -291,14 +299,16 @@ TEST_F(DataEntryTest, NotesWindowEditsTheNotesWithCrLfLines)
     EXPECT_EQ(notes->editor()->toPlainText().size(), core::Notes::MaxTextLength);
 }
 
-TEST_F(DataEntryTest, ClearAllAsksFirst)
+TEST_F(DataEntryTest, ClearAllAsksAndErasesValuesAndTitles)
 {
     ASSERT_TRUE(form->dataModel()->enterText(0, 0, QStringLiteral("3")));
+    table().setColumnTitle(0, "A title");
     asker.yesNo = {false, true};
     mainForm->commandAction(Command::ClearAll)->trigger();
     EXPECT_EQ(shown(0, 0), QStringLiteral("3"));
     mainForm->commandAction(Command::ClearAll)->trigger();
     EXPECT_EQ(shown(0, 0), QString());
+    EXPECT_EQ(table().column(0).title, "");
 }
 
 TEST_F(DataEntryTest, SelectColumnRowAndAll)
