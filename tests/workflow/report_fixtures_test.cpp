@@ -14,8 +14,11 @@
 #include "workflow/document_io.h"
 
 // Reports as the results step produces them, from the data files under
-// tests/fixtures/reports. Each file's notes say where the numbers of its
-// expected report (tests/golden/reports/<name>.txt) come from.
+// tests/fixtures/reports (panel/: the user acts at the status panel;
+// pairing/: the paired t test's pairing check). Each file's notes say where
+// the numbers of its expected report (tests/golden/reports/<name>.txt) come
+// from; a new case is a data file saved by the program with its sources in
+// the notes, and a golden file checked line by line against them.
 namespace ombrix::workflow {
 namespace {
 
