@@ -3,7 +3,6 @@
 #include <cfenv>
 #include <climits>
 #include <limits>
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -27,65 +26,56 @@ struct NumberCase {
     const char* expected;
 };
 
-// Names the case in test listings instead of a dump of its bytes.
-void PrintTo(const NumberCase& c, std::ostream* os)
+TEST(ResultsBuffer, NumberRendering)
 {
-    *os << "width " << c.width << " digits " << c.digits << " -> \"" << c.expected << '"';
-}
-
-class NumberRendering : public ::testing::TestWithParam<NumberCase> {};
-
-TEST_P(NumberRendering, WritesTheField)
-{
-    const NumberCase& c = GetParam();
-    ResultsBuffer buffer;
-    if (c.width < 0)
-        buffer.AppendNumber(c.digits, c.x);
-    else
-        buffer.AppendNumberInWidth(c.width, c.digits, c.x);
-    EXPECT_EQ(buffer.text(), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NumberRendering,
-    ::testing::Values(
+    const NumberCase cases[] = {
         // The five worked examples: e = 4, 2, 1, 0, -2.
-        NumberCase{-1, -5, 12345.6L, " 12346"},
-        NumberCase{-1, -5, 123.456L, "123.46"},
-        NumberCase{-1, -5, 12.3456L, "12.346"},  // 6 characters in a width of 5: not cut
-        NumberCase{-1, -5, 1.23456L, "1.235"},
-        NumberCase{-1, -5, 0.0123456L, "0.01235"},
+        {-1, -5, 12345.6L, " 12346"},
+        {-1, -5, 123.456L, "123.46"},
+        {-1, -5, 12.3456L, "12.346"},  // 6 characters in a width of 5: not cut
+        {-1, -5, 1.23456L, "1.235"},
+        {-1, -5, 0.0123456L, "0.01235"},
         // Zero counts as e = 1: three decimals.
-        NumberCase{-1, -5, 0.0L, "0.000"},
-        NumberCase{-1, -5, -0.0L, "0.000"},
+        {-1, -5, 0.0L, "0.000"},
+        {-1, -5, -0.0L, "0.000"},
         // Exponent form: e = -5 gives 8 decimals, width 10.
-        NumberCase{-1, -5, -0.00001L, "-1.000E-05"},
-        NumberCase{-1, -5, 20000000.0L, "2.000E+07"},
+        {-1, -5, -0.00001L, "-1.000E-05"},
+        {-1, -5, 20000000.0L, "2.000E+07"},
         // 1e7 itself is still fixed: e = 7, no decimals, width 9.
-        NumberCase{-1, -5, 10000000.0L, " 10000000"},
-        NumberCase{-1, -5, 123456789.0L, " 1.235E+08"},
-        NumberCase{-1, -5, -4.5e-6L, " -4.500E-06"},
+        {-1, -5, 10000000.0L, " 10000000"},
+        {-1, -5, 123456789.0L, " 1.235E+08"},
+        {-1, -5, -4.5e-6L, " -4.500E-06"},
         // 1e-4 is the last value in exponent form, just above it is fixed.
-        NumberCase{-1, -5, 1e-4L, "1.000E-04"},
-        NumberCase{-1, -5, 1.5e-4L, "0.0001500"},
+        {-1, -5, 1e-4L, "1.000E-04"},
+        {-1, -5, 1.5e-4L, "0.0001500"},
         // Powers of ten sit in their own decade: 0.001 has e = -3.
-        NumberCase{-1, -5, 0.001L, "0.001000"},
-        NumberCase{-1, -5, 1000.0L, "1000.0"},
-        NumberCase{-1, -5, 1e-6L, "  1.000E-06"},
+        {-1, -5, 0.001L, "0.001000"},
+        {-1, -5, 1000.0L, "1000.0"},
+        {-1, -5, 1e-6L, "  1.000E-06"},
         // The automatic width of the exponent form stops at two spaces.
-        NumberCase{-1, -5, 1e100L, "  1.000E+100"},
-        NumberCase{-1, -5, -2.5e-300L, "  -2.500E-300"},
+        {-1, -5, 1e100L, "  1.000E+100"},
+        {-1, -5, -2.5e-300L, "  -2.500E-300"},
         // Fixed decimals; a rounded negative zero loses its sign.
-        NumberCase{-1, 4, 0.0312L, "0.0312"},
-        NumberCase{-1, 2, -0.001L, "0.00"},
-        NumberCase{10, 2, 3.14159L, "      3.14"},
-        NumberCase{3, -5, 12345.6L, "12346"},
+        {-1, 4, 0.0312L, "0.0312"},
+        {-1, 2, -0.001L, "0.00"},
+        {10, 2, 3.14159L, "      3.14"},
+        {3, -5, 12345.6L, "12346"},
         // Exponents of three and four digits are written whole.
-        NumberCase{0, -5, 1e-300L, "1.000E-300"},
-        NumberCase{0, -5, -1.5e1000L, "-1.500E+1000"},
+        {0, -5, 1e-300L, "1.000E-300"},
+        {0, -5, -1.5e1000L, "-1.500E+1000"},
         // The blank marker is an empty text: the field is all spaces.
-        NumberCase{8, -5, MissingValue, "        "},
-        NumberCase{0, -5, Infinity, "Infinity"}));
+        {8, -5, MissingValue, "        "},
+        {0, -5, Infinity, "Infinity"},
+    };
+    for (const NumberCase& c : cases) {
+        ResultsBuffer buffer;
+        if (c.width < 0)
+            buffer.AppendNumber(c.digits, c.x);
+        else
+            buffer.AppendNumberInWidth(c.width, c.digits, c.x);
+        EXPECT_EQ(buffer.text(), c.expected) << "width " << c.width << " digits " << c.digits;
+    }
+}
 
 TEST(ResultsBuffer, RenderingNumbersRaisesNoFloatingPointFlag)
 {
@@ -309,15 +299,6 @@ TEST(ResultsBuffer, AppendBufferCopiesLineByLine)
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(destination.line(i), expected[i]) << i;
     EXPECT_EQ(destination.line(5), "");
-}
-
-TEST(ResultsBuffer, ScratchBufferStartsEmpty)
-{
-    const auto scratch = ScratchBuffer();
-    ASSERT_NE(scratch, nullptr);
-    EXPECT_EQ(scratch->text(), "");
-    EXPECT_EQ(scratch->currentLine(), 1);
-    EXPECT_EQ(scratch->lineCount(), 0);
 }
 
 }  // namespace

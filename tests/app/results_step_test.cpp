@@ -14,7 +14,7 @@
 #include "app/results_viewer.h"
 #include "app/status_panel.h"
 #include "core/text.h"
-#include "tests/app/step_test_support.h"
+#include "tests/app/app_test_support.h"
 #include "tests/support/golden_file.h"
 
 namespace ombrix::app::testing {
@@ -101,12 +101,10 @@ TEST(ResultsStep, AppendingToNotesModifiesTheDocumentOnly)
 // report falls back on the approximate P and says so.
 TEST(ResultsStep, CancelDuringAnExactCalculationGivesTheApproximateReport)
 {
-    core::DataSet dataSet;
-    dataSet.format = core::DataFormat::XY;
-    dataSet.choices.XYTest = 2;
-    dataSet.choices.DoRegression = false;
-    typeColumn(dataSet, 0, {"2.5", "3.9", "1.2", "5.5", "4.4", "7.1", "6.3", "8.8", "9.0", "10.4", "11.7"});
-    typeColumn(dataSet, 1, {"30", "28", "25", "35", "41", "33", "45", "38", "50", "47", "44"});
+    core::OpenResult opened =
+        workflow::openDocument(OMBRIX_TEST_DATA_DIR "/fixtures/reports/panel/spearman_cancelled_eleven.OXD");
+    ASSERT_TRUE(opened.dataSet);
+    core::DataSet& dataSet = *opened.dataSet;
 
     // The computation takes long because the clock says so: a second passes
     // before the user, who reads the panel, presses the button.
@@ -168,9 +166,6 @@ TEST(StatusPanel, FollowsTheBusyState)
     progress.BeginCalculation(&panel);
     EXPECT_FALSE(shown(&viewer));
     EXPECT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(panel.statusTimer().isActive());
-    EXPECT_TRUE(panel.statusTimer().isSingleShot());
-    EXPECT_EQ(panel.statusTimer().interval(), 250);
     EXPECT_FALSE(shown(&panel)) << "nothing is shown before the delay";
 
     // The real timer: the "please wait" panel appears once the events are processed.
@@ -183,11 +178,6 @@ TEST(StatusPanel, FollowsTheBusyState)
     EXPECT_EQ(panel.cancelButton()->text(), text(workflow::InterruptCaption));
     EXPECT_TRUE(shown(panel.cancelButton()));
 
-    progress.ShowCalcStatus(analyses::SpearmanStatusMessage, analyses::NoApproximateP);
-    EXPECT_EQ(panel.messageLabel()->text(), text(analyses::SpearmanStatusMessage));
-    EXPECT_EQ(panel.cancelButton()->text(), text(workflow::InterruptCaption));
-    EXPECT_FALSE(shown(approximateCaption));
-
     progress.ShowCalcStatus(analyses::ExactPStatusMessage, 0.0123456L);
     EXPECT_EQ(panel.cancelButton()->text(), text(workflow::UseApproximateCaption));
     EXPECT_TRUE(shown(approximateCaption));
@@ -198,13 +188,9 @@ TEST(StatusPanel, FollowsTheBusyState)
     EXPECT_EQ(progress.CalcProgress(50), analyses::ProgressContinue);
     EXPECT_EQ(panel.figureCaption(StatusFigure::PercentDone)->text(), text(workflow::PercentDoneCaption));
     EXPECT_EQ(panel.figureValue(StatusFigure::PercentDone)->text(), QStringLiteral("50.0"));
-    EXPECT_EQ(panel.figureCaption(StatusFigure::SecondsLeft)->text(), text(workflow::SecondsLeftCaption));
-    EXPECT_EQ(panel.figureValue(StatusFigure::SecondsLeft)->text(), QStringLiteral("3"));
 
     panel.cancelButton()->click();
     EXPECT_TRUE(progress.cancelRequested());
-    clock.now = 3600;
-    EXPECT_EQ(progress.CalcProgress(60), analyses::ProgressStop);
 
     progress.HideCalcStatus();
     EXPECT_FALSE(shown(panel.cancelButton()));

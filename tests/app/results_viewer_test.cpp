@@ -12,7 +12,7 @@
 #include "analyses/results_buffer.h"
 #include "app/results_viewer.h"
 #include "core/notes.h"
-#include "tests/app/step_test_support.h"
+#include "tests/app/app_test_support.h"
 
 namespace ombrix::app::testing {
 namespace {
@@ -108,39 +108,33 @@ protected:
     QStringList messages;
 };
 
-TEST_F(ViewerTest, IsTheControlTheWindowNames)
-{
-    EXPECT_EQ(viewer.objectName(), QStringLiteral("ResultsViewer1"));
-    EXPECT_EQ(viewer.lineCount(), report.indexedLineCount());
-}
-
 TEST_F(ViewerTest, KeyboardSelectsAndCopiesWithoutMarks)
 {
-    sendKey(&viewer, Qt::Key_Down);
-    sendKey(&viewer, Qt::Key_Right);
+    pressKey(&viewer, Qt::Key_Down);
+    pressKey(&viewer, Qt::Key_Right);
     for (int i = 0; i < 4; ++i)
-        sendKey(&viewer, Qt::Key_Right, Qt::ShiftModifier);
+        pressKey(&viewer, Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_EQ(viewer.selectedText(), QStringLiteral("ean:"));
 
     // Down keeps the column it aimed for across the empty line.
-    sendKey(&viewer, Qt::Key_Down, Qt::ShiftModifier);
-    sendKey(&viewer, Qt::Key_Down, Qt::ShiftModifier);
+    pressKey(&viewer, Qt::Key_Down, Qt::ShiftModifier);
+    pressKey(&viewer, Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(viewer.cursorPosition().line, 3);
     EXPECT_EQ(viewer.cursorPosition().column, 5);
     EXPECT_EQ(viewer.selectedText(), QStringLiteral("ean: 12.50\n\nThe t"));
 
-    sendKey(&viewer, Qt::Key_C, Qt::ControlModifier);
+    pressKey(&viewer, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("ean: 12.50\n\nThe t"));
 
-    sendKey(&viewer, Qt::Key_A, Qt::ControlModifier);
-    sendKey(&viewer, Qt::Key_C, Qt::ControlModifier);
+    pressKey(&viewer, Qt::Key_A, Qt::ControlModifier);
+    pressKey(&viewer, Qt::Key_C, Qt::ControlModifier);
     const QString all = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(all.startsWith(QStringLiteral("Title line\nMean: 12.50\n\nThe two-tailed P value is 0.0034.\n")));
     for (const QChar ch : all)
         EXPECT_TRUE(ch.unicode() < 0x80 || ch.unicode() > 0x82);
 
     // Without shift the cursor moves and the selection goes.
-    sendKey(&viewer, Qt::Key_Home, Qt::ControlModifier);
+    pressKey(&viewer, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_FALSE(viewer.hasSelection());
     EXPECT_EQ(viewer.cursorPosition().line, 0);
 }
@@ -170,51 +164,27 @@ TEST_F(ViewerTest, CopyWithoutSelectionTakesTheWholeReport)
     EXPECT_EQ(viewer.plainText().count(QLatin1Char('\n')), report.indexedLineCount() - 1);
 }
 
-TEST_F(ViewerTest, AppendToNotes)
+// Which text goes and the room check are the notes' own rules; here the
+// selection, the pop-up menu and the refusal message reach them.
+TEST_F(ViewerTest, AppendToNotesFromThePopUpMenu)
 {
     int appended = 0;
     QObject::connect(&viewer, &TResultsViewer::notesAppended, [&] { ++appended; });
-
-    // A click leaves no selection: the whole report goes.
-    viewer.setSelection({1, 2}, {1, 2});
-    viewer.appendToNotes();
-    EXPECT_EQ(appended, 1);
-    EXPECT_EQ(notes.text().rfind("Title line\r\nMean: 12.50\r\n\r\nThe two-tailed P value is 0.0034.\r\n", 0), 0u);
-
-    // Partial first and last lines give only their selected characters.
-    notes.clear();
     viewer.setSelection({3, 26}, {1, 6});
-    viewer.appendToNotes();
-    EXPECT_EQ(notes.text(), "12.50\r\n\r\nThe two-tailed P value is \r\n");
-
-    // The pop-up menu does the same.
-    notes.clear();
     std::unique_ptr<QMenu> menu(viewer.createContextMenu(nullptr));
     ASSERT_EQ(menu->actions().size(), 2);
     EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Copy"));
     EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("Append to Notes"));
     menu->actions()[1]->trigger();
     EXPECT_EQ(notes.text(), "12.50\r\n\r\nThe two-tailed P value is \r\n");
-    EXPECT_TRUE(messages.isEmpty());
-}
-
-TEST_F(ViewerTest, AppendToFullNotesIsRefusedWithTheMessage)
-{
-    int appended = 0;
-    QObject::connect(&viewer, &TResultsViewer::notesAppended, [&] { ++appended; });
-    // "Mean" needs 4 characters, 2 for its line end and 10 to spare.
-    const std::string almostFull(core::Notes::MaxTextLength - 15, 'x');
-    notes.setText(almostFull);
-    viewer.setSelection({1, 0}, {1, 4});
-    viewer.appendToNotes();
-    EXPECT_EQ(notes.text(), almostFull);
-    EXPECT_EQ(appended, 0);
-    EXPECT_EQ(messages, QStringList{QStringLiteral("The text is too large to copy to notes.")});
-
-    notes.setText(std::string(core::Notes::MaxTextLength - 16, 'x'));
-    viewer.appendToNotes();
     EXPECT_EQ(appended, 1);
-    EXPECT_EQ(messages.size(), 1);
+
+    const std::string full(core::Notes::MaxTextLength, 'x');
+    notes.setText(full);
+    viewer.appendToNotes();
+    EXPECT_EQ(notes.text(), full);
+    EXPECT_EQ(appended, 1);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("The text is too large to copy to notes.")});
 }
 
 // Dark pixels in one text line of the viewer's picture.
@@ -262,12 +232,12 @@ TEST_F(ViewerTest, LongReportScrollsToItsEnd)
     report.CloseReport();
     ASSERT_EQ(report.indexedLineCount(), 35000);
     viewer.setReport(&report);
-    sendKey(&viewer, Qt::Key_End, Qt::ControlModifier);
+    pressKey(&viewer, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(viewer.cursorPosition().line, 34999);
     EXPECT_GT(viewer.firstVisibleLine(), 34900);
     const QImage image = viewer.viewport()->grab().toImage();
     EXPECT_GT(inkInLine(image, 0, viewer.lineHeight()), 0);
-    sendKey(&viewer, Qt::Key_PageUp, Qt::ShiftModifier);
+    pressKey(&viewer, Qt::Key_PageUp, Qt::ShiftModifier);
     EXPECT_TRUE(viewer.selectedText().endsWith(QStringLiteral("Line 34999")));
 }
 

@@ -5,7 +5,7 @@
 
 #include "analyses/column_statistics.h"
 #include "app/selection_dialogs.h"
-#include "tests/app/step_test_support.h"
+#include "tests/app/app_test_support.h"
 
 namespace ombrix::app::testing {
 namespace {

@@ -4,35 +4,25 @@
 
 #include "app/grid_models.h"
 #include "app/shell_settings.h"
-#include "shell_test_support.h"
+#include "tests/app/app_test_support.h"
 
 namespace ombrix::app::testing {
 namespace {
 
-struct SizeCase {
-    int width;
-    int height;
-    QSize screen;
-    QSize expected;
-};
-
-class WindowSizeSetting : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(WindowSizeSetting, DefaultsAndCaps)
+TEST(WindowSizeSetting, DefaultsAndCaps)
 {
-    const SizeCase& c = GetParam();
-    EXPECT_EQ(windowSizeSetting(c.width, c.height, c.screen), c.expected);
+    const struct {
+        int width, height;
+        QSize screen, expected;
+    } cases[] = {
+        {0, 0, {1024, 768}, {640, 480}},       {0, 600, {1024, 768}, {640, 480}},
+        {800, 0, {1024, 768}, {640, 480}},     {-5, 600, {1024, 768}, {640, 480}},
+        {5000, 600, {1024, 768}, {1024, 600}}, {800, 5000, {1024, 768}, {800, 768}},
+        {800, 600, {1024, 768}, {800, 600}},   {5000, 5000, {0, 0}, {5000, 5000}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(windowSizeSetting(c.width, c.height, c.screen), c.expected) << c.width << "x" << c.height;
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, WindowSizeSetting,
-                         ::testing::Values(SizeCase{0, 0, {1024, 768}, {640, 480}},
-                                           SizeCase{0, 600, {1024, 768}, {640, 480}},
-                                           SizeCase{800, 0, {1024, 768}, {640, 480}},
-                                           SizeCase{-5, 600, {1024, 768}, {640, 480}},
-                                           SizeCase{5000, 600, {1024, 768}, {1024, 600}},
-                                           SizeCase{800, 5000, {1024, 768}, {800, 768}},
-                                           SizeCase{800, 600, {1024, 768}, {800, 600}},
-                                           SizeCase{5000, 5000, {0, 0}, {5000, 5000}}));
 
 TEST(DecimalSeparatorSetting, PointCommaAnythingElseAndMissing)
 {
@@ -91,24 +81,20 @@ protected:
     SettingsDefaults defaults{QLatin1Char(','), QStringLiteral("/home/user/Documents"), {1024, 768}};
 };
 
-TEST_F(SettingsFileTest, MissingFileGivesTheDefaults)
+TEST_F(SettingsFileTest, MissingOrUnreadableFileGivesTheDefaults)
 {
-    const ShellSettings settings = read();
-    EXPECT_TRUE(settings.compatibilityWarning);
-    EXPECT_EQ(settings.decimalSeparator, QLatin1Char(','));
-    EXPECT_EQ(settings.dataFolder, defaults.defaultFolder);
-    EXPECT_EQ(settings.importFolder, defaults.defaultFolder);
-    EXPECT_TRUE(settings.showNewUserHints);
-    EXPECT_EQ(settings.windowSize, QSize(640, 480));
-    EXPECT_TRUE(settings.recentFiles.entries().isEmpty());
-}
-
-TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaults)
-{
-    writeIni(QByteArray("\x00\xff garbage [[[ =\n=\n[Options\nCompatibilityWarning\n", 42));
-    const ShellSettings settings = read();
-    EXPECT_TRUE(settings.compatibilityWarning);
-    EXPECT_EQ(settings.windowSize, QSize(640, 480));
+    for (const bool written : {false, true}) {
+        if (written)
+            writeIni(QByteArray("\x00\xff garbage [[[ =\n=\n[Options\nCompatibilityWarning\n", 42));
+        const ShellSettings settings = read();
+        EXPECT_TRUE(settings.compatibilityWarning);
+        EXPECT_EQ(settings.decimalSeparator, QLatin1Char(','));
+        EXPECT_EQ(settings.dataFolder, defaults.defaultFolder);
+        EXPECT_EQ(settings.importFolder, defaults.defaultFolder);
+        EXPECT_TRUE(settings.showNewUserHints);
+        EXPECT_EQ(settings.windowSize, QSize(640, 480));
+        EXPECT_TRUE(settings.recentFiles.entries().isEmpty());
+    }
 }
 
 TEST_F(SettingsFileTest, WrittenSettingsReadBack)

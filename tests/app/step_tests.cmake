@@ -5,5 +5,4 @@ set(OMBRIX_APP_STEP_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/results_viewer_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/selection_dialogs_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/statistics_step_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/step_test_support.h
 )

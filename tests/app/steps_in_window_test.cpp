@@ -5,40 +5,22 @@
 #include "app/data_grid_view.h"
 #include "app/results_step.h"
 #include "app/results_viewer.h"
-#include "shell_test_support.h"
+#include "tests/app/app_test_support.h"
 
 namespace ombrix::app::testing {
 namespace {
 
-class StepsInWindowTest : public ShellTest {
+class StepsInWindowTest : public GridTest {
 protected:
-    void SetUp() override
-    {
-        ShellTest::SetUp();
-        form = mainForm->newDocument();
-        ASSERT_NE(form, nullptr);
-        ASSERT_TRUE(form->goToStep(Step::EnterData));
-        grid = form->dataGrid();
-        grid->setFocus();
-    }
-
     void typeColumn(int column, const QStringList& cells)
     {
-        for (int row = 0; row < cells.size(); ++row) {
-            grid->goToCell(row, column);
-            typeText(grid, cells[row].left(1));
-            auto* editor = grid->viewport()->findChild<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
-            ASSERT_NE(editor, nullptr);
-            typeText(editor, cells[row].mid(1));
-            pressKey(editor, Qt::Key_Return);
-        }
+        for (int row = 0; row < cells.size(); ++row)
+            typeCell(row, column, cells[row]);
     }
 
     void trigger(Command command) { mainForm->commandAction(command)->trigger(); }
     QString report() const { return QString::fromStdString(std::string(form->resultsBuffer().text())); }
 
-    TAnalysisForm* form = nullptr;
-    DataGridView* grid = nullptr;
 };
 
 TEST_F(StepsInWindowTest, FromTypedDataToATTestReport)

@@ -11,75 +11,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/support/fakes.h"
+
 namespace ombrix::workflow {
 namespace {
 
 using namespace ombrix::analyses;
 
-class FakeClock final : public Clock {
-public:
-    std::int64_t now = 0;
-    std::int64_t milliseconds() override { return now; }
-};
-
-struct ShownFigure {
-    bool visible = false;
-    std::string caption;
-    std::string value;
-};
-
-// Keeps what a user would see, and runs the one-shot timer on the fake clock.
-class FakeView final : public StatusView {
-public:
-    explicit FakeView(FakeClock& clock) : m_clock(clock) {}
-
-    bool busy = false, resultsVisible = true, panelVisible = false, panelEverShown = false;
-    bool messageVisible = false, cancelVisible = false;
-    std::string message, cancelCaption;
-    std::array<ShownFigure, 3> figures;
-    int timerDelay = 0;
-    std::optional<std::int64_t> timerDue;
-    int eventsProcessed = 0;
-    std::function<void()> onEvents;
-
-    const ShownFigure& figure(StatusFigure which) const { return figures[static_cast<int>(which)]; }
-
-    void setBusyCursor(bool on) override { busy = on; }
-    void setResultsViewerVisible(bool visible) override { resultsVisible = visible; }
-    void setStatusPanelVisible(bool visible) override
-    {
-        panelVisible = visible;
-        panelEverShown = panelEverShown || visible;
-    }
-    void showMessage(std::string_view text) override { message = text; messageVisible = true; }
-    void hideMessage() override { messageVisible = false; }
-    void showCancelButton(std::string_view caption) override
-    {
-        cancelCaption = caption;
-        cancelVisible = true;
-    }
-    void hideCancelButton() override { cancelVisible = false; }
-    void showFigure(StatusFigure which, std::string_view caption, std::string_view value) override
-    {
-        figures[static_cast<int>(which)] = {true, std::string(caption), std::string(value)};
-    }
-    void hideFigures() override { figures = {}; }
-    void startStatusTimer(int milliseconds) override
-    {
-        timerDelay = milliseconds;
-        timerDue = m_clock.now + milliseconds;
-    }
-    void stopStatusTimer() override { timerDue.reset(); }
-    void processPendingEvents() override
-    {
-        ++eventsProcessed;
-        if (onEvents)
-            onEvents();
-    }
-
-private:
-    FakeClock& m_clock;
-};
+using ombrix::testing::FakeClock;
+using ombrix::testing::FakeView;
+using ombrix::testing::ShownFigure;
 
 class ProgressTest : public ::testing::Test {
 protected:
@@ -247,7 +188,7 @@ TEST_F(ProgressTest, FiguresAndCodes)
         {0.04L, 2001, 0.32L, ProgressTooLong, "", ""},  // too little done to estimate
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.elapsed << " ms, " << static_cast<double>(c.percentDone)
+        SCOPED_TRACE(::testing::Message() << c.elapsed << " ms, " << static_cast<double>(c.percentDone)
                                         << " %, approximate P " << static_cast<double>(c.approximateP));
         // Each case straddles the point where a 32-bit millisecond tick wraps.
         clock.now = (std::int64_t{1} << 32) - 1000;

@@ -1,10 +1,11 @@
 #pragma once
 
-// Helpers of the shell's GUI tests: an Asker that answers from a script
-// (a question without a scripted answer fails the test instead of blocking),
-// key presses sent straight to a widget, and a main window on a settings
-// file of its own.
+// Helpers of the GUI tests: an Asker that answers from a script (a question
+// without a scripted answer fails the test instead of blocking), example
+// documents, typed data, input sent straight to a widget, and a main window
+// on a settings file of its own.
 #include <QApplication>
+#include <QMouseEvent>
 #include <QElapsedTimer>
 #include <QThread>
 #include <QKeyEvent>
@@ -14,12 +15,18 @@
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "app/asker.h"
+#include "app/data_grid_view.h"
 #include "app/main_form.h"
+#include "core/cell_entry.h"
+#include "tests/support/fakes.h"
+#include "workflow/document_io.h"
 #include "workflow/progress.h"
 
 namespace ombrix::app::testing {
@@ -85,11 +92,32 @@ private:
     }
 };
 
-class FixedClock final : public workflow::Clock {
-public:
-    std::int64_t milliseconds() override { return now; }
-    std::int64_t now = 0;
-};
+using ombrix::testing::FakeClock;
+
+inline std::unique_ptr<core::DataSet> openExample(const char* name)
+{
+    core::OpenResult opened = workflow::openDocument(std::string(OMBRIX_EXAMPLES_DIR) + "/" + name);
+    EXPECT_TRUE(opened.dataSet) << name << ": " << opened.message;
+    return std::move(opened.dataSet);
+}
+
+// Types the cells of one column as a user would.
+inline void typeColumn(core::DataSet& dataSet, int column, std::initializer_list<const char*> cells,
+                       const char* title = "")
+{
+    int row = 0;
+    for (const char* cell : cells)
+        core::enterCellText(dataSet, row++, column, cell, '.', nullptr);
+    dataSet.table.setColumnTitle(column, title);
+}
+
+template <typename Widget>
+Widget* child(const QWidget& parent, const char* name)
+{
+    auto* found = parent.findChild<Widget*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << "no child named " << name;
+    return found;
+}
 
 inline void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                      const QString& text = {})
@@ -115,18 +143,19 @@ inline bool waitUntil(const std::function<bool()>& done, int milliseconds = 5000
     return true;
 }
 
-// Sends each character as a key press, as typing would.
+// Sends each character as a key press, as typing would (the key codes of
+// printable ASCII are the upper-case characters).
 inline void typeText(QWidget* widget, const QString& text)
 {
-    for (const QChar ch : text) {
-        const int key = ch.isLetter() ? Qt::Key_A + (ch.toUpper().unicode() - 'A')
-                        : ch.isDigit() ? Qt::Key_0 + (ch.unicode() - '0')
-                        : ch == QLatin1Char('.') ? Qt::Key_Period
-                        : ch == QLatin1Char(',') ? Qt::Key_Comma
-                        : ch == QLatin1Char('-') ? Qt::Key_Minus
-                                                 : Qt::Key_Space;
-        pressKey(widget, key, Qt::NoModifier, QString(ch));
-    }
+    for (const QChar ch : text)
+        pressKey(widget, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
+}
+
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons, modifiers);
+    QApplication::sendEvent(widget, &event);
 }
 
 // A main window on a settings file in a folder of its own.
@@ -167,9 +196,42 @@ protected:
     QTemporaryDir folder;
     std::unique_ptr<QSettings> settingsFile;
     ScriptedAsker asker;
-    FixedClock clock;
+    FakeClock clock;
     workflow::CalculationProgress progress{clock};
     std::unique_ptr<TMainForm> mainForm;
+};
+
+// A new document at its data entry step, with the grid focused.
+class GridTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        form = mainForm->newDocument();
+        ASSERT_NE(form, nullptr);
+        ASSERT_TRUE(form->goToStep(Step::EnterData));
+        grid = form->dataGrid();
+        grid->setFocus();
+    }
+
+    QLineEdit* cellEditor() const
+    {
+        return grid->viewport()->findChild<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
+    }
+
+    // Types text into a cell (the first key opens the editor) and presses Enter.
+    void typeCell(int row, int column, const QString& text)
+    {
+        grid->goToCell(row, column);
+        typeText(grid, text.left(1));
+        QLineEdit* editor = cellEditor();
+        ASSERT_NE(editor, nullptr) << "typing did not open an editor";
+        typeText(editor, text.mid(1));
+        pressKey(editor, Qt::Key_Return);
+    }
+
+    TAnalysisForm* form = nullptr;
+    DataGridView* grid = nullptr;
 };
 
 }  // namespace ombrix::app::testing
