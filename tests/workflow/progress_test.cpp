@@ -122,63 +122,27 @@ TEST_F(ProgressTest, ApproximatePIsOfferedOnlyWhenThereIsOne)
     }
 }
 
-TEST_F(ProgressTest, FiguresAndCodes)
-{
-    const Real nan = std::numeric_limits<Real>::quiet_NaN();
-    const std::string tooLong = "more than 10 minutes";
-    const struct {
-        Real approximateP;
-        std::int64_t elapsed;
-        Real percentDone;
-        int code;
-        std::string percentShown;  // empty: no figures shown
-        std::string secondsShown;
-    } cases[] = {
-        {NoApproximateP, 3000, 50, ProgressContinue, "50.0", "3"},
-        {NoApproximateP, 2600, 60, ProgressContinue, "60.0", "1"},       // 1733 ms truncated
-        {NoApproximateP, 1'000'000, 99, ProgressContinue, "99.0", "10"},
-        {NoApproximateP, 10000, -25, ProgressContinue, "25.0", "30"},    // sign ignored
-        {NoApproximateP, 5000, 100, ProgressContinue, "100.0", "0"},
-        {NoApproximateP, 5000, 150, ProgressContinue, "100.0", "0"},     // held at 100
-        {NoApproximateP, 2500, nan, ProgressContinue, "0.0", tooLong},
-        {NoApproximateP, 3000, 0.2L, ProgressContinue, "0.2", tooLong},
-        {NoApproximateP, 3016, 0.5L, ProgressContinue, "0.5", "600"},    // 600184 ms
-        {NoApproximateP, 3021, 0.5L, ProgressContinue, "0.5", tooLong},  // 601179 ms
-        {0.04L, 3016, 0.5L, ProgressContinue, "0.5", "600"},
-        {0.04L, 3021, 0.5L, ProgressTooLong, "", ""},
-        {0.04L, 3000, 0.2L, ProgressTooLong, "", ""},
-        {0.04L, 2001, 0.32L, ProgressTooLong, "", ""},  // too little done to estimate
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.elapsed << " ms, " << static_cast<double>(c.percentDone)
-                                        << " %, approximate P " << static_cast<double>(c.approximateP));
-        // Each case straddles the point where a 32-bit millisecond tick wraps.
-        clock.now = (std::int64_t{1} << 32) - 1000;
-        progress.BeginCalculation(&view);
-        progress.ShowCalcStatus(ExactPStatusMessage, c.approximateP);
-        clock.now += c.elapsed;
-        EXPECT_EQ(progress.CalcProgress(c.percentDone), c.code);
-        EXPECT_EQ(view.figure(StatusFigure::PercentDone).value, c.percentShown);
-        EXPECT_EQ(view.figure(StatusFigure::SecondsLeft).value, c.secondsShown);
-        if (!c.percentShown.empty()) {
-            EXPECT_EQ(view.figure(StatusFigure::PercentDone).caption, "Percentage Done = ");
-            EXPECT_EQ(view.figure(StatusFigure::SecondsLeft).caption, "Seconds Left = ");
-        }
-        progress.EndCalculation();
-    }
-}
-
 // Timing scenarios over the fake clock, one word a step: B begins (b without
 // a view), S0.04 shows the status with that approximate P (S- without one),
 // +500 moves time, P10 expects CalcProgress(10) to continue (P10=T too long,
 // P10=S stop), %50.0 and s3 expect that percentage done and seconds left on
-// screen (% alone: no figure), C cancels, c cancels
-// while the calculation processes events, H hides the status, E ends.
+// screen (% and s alone: no figure; s>10min: "more than 10 minutes"), C
+// cancels, c cancels while the calculation processes events, H hides the
+// status, E ends. Each starts 1000 ms before a 32-bit millisecond tick wraps.
 TEST_F(ProgressTest, TimingScenarios)
 {
     const char* const scenarios[] = {
         // Figures wait two seconds, then change at most every 500 ms.
         "B S- +400 P50 % +600 P50 % +1000 P50 % +1 P50 %50.0 s2 +500 P60 %50.0 +1 P60 %60.0",
+        // The seconds left are elapsed * (100 - done) / done, truncated; the
+        // sign of the percentage is ignored and it is held at 100.
+        "B S- +3000 P50 %50.0 s3", "B S- +2600 P60 %60.0 s1", "B S- +1000000 P99 %99.0 s10",
+        "B S- +10000 P-25 %25.0 s30", "B S- +5000 P100 %100.0 s0", "B S- +5000 P150 %100.0 s0",
+        // Past ten minutes (600184 ms is not, 601179 ms is) the figure says so,
+        // unless an approximate P is on screen: then the answer is too long.
+        "B S- +2500 Pnan %0.0 s>10min", "B S- +3000 P0.2 %0.2 s>10min", "B S- +3016 P0.5 %0.5 s600",
+        "B S- +3021 P0.5 %0.5 s>10min", "B S0.04 +3016 P0.5 %0.5 s600", "B S0.04 +3021 P0.5=T % s",
+        "B S0.04 +3000 P0.2=T % s", "B S0.04 +2001 P0.32=T % s",
         // A too-long answer counts as an update, so a cancel waits 500 ms from it.
         "B S0.04 +3000 P0.2=T C +500 P0.2 +1 P0.2=S",
         // A cancel lasts the whole calculation, even a later exact computation.
@@ -192,17 +156,25 @@ TEST_F(ProgressTest, TimingScenarios)
     };
     for (const char* script : scenarios) {
         FakeClock stepClock;
+        stepClock.now = (std::int64_t{1} << 32) - 1000;
         FakeView stepView{stepClock};
         CalculationProgress stepProgress{stepClock};
+        const auto expectFigure = [&stepView](StatusFigure which, const std::string& value, const char* caption) {
+            EXPECT_EQ(stepView.figure(which).value, value);
+            if (!value.empty()) {
+                EXPECT_EQ(stepView.figure(which).caption, caption);
+            }
+        };
         std::istringstream words(script);
         for (std::string word; words >> word;) {
             SCOPED_TRACE(::testing::Message() << script << ": " << word);
             const std::string rest = word.substr(1);
-            const Real number = rest.empty() || rest == "-" ? NoApproximateP : std::stold(rest);
             switch (word[0]) {
             case 'B': stepProgress.BeginCalculation(&stepView); break;
             case 'b': stepProgress.BeginCalculation(nullptr); stepProgress.statusTimerFired(); break;
-            case 'S': stepProgress.ShowCalcStatus(ExactPStatusMessage, number); break;
+            case 'S':
+                stepProgress.ShowCalcStatus(ExactPStatusMessage, rest == "-" ? NoApproximateP : std::stold(rest));
+                break;
             case '+': stepClock.now += std::stoll(rest); break;
             case 'P': {
                 const std::size_t code = word.find('=');
@@ -212,8 +184,11 @@ TEST_F(ProgressTest, TimingScenarios)
                 EXPECT_EQ(stepProgress.CalcProgress(std::stold(word.substr(1, code - 1))), expected);
                 break;
             }
-            case '%': EXPECT_EQ(stepView.figure(StatusFigure::PercentDone).value, rest); break;
-            case 's': EXPECT_EQ(stepView.figure(StatusFigure::SecondsLeft).value, rest); break;
+            case '%': expectFigure(StatusFigure::PercentDone, rest, "Percentage Done = "); break;
+            case 's':
+                expectFigure(StatusFigure::SecondsLeft, rest == ">10min" ? "more than 10 minutes" : rest,
+                             "Seconds Left = ");
+                break;
             case 'C': stepProgress.requestCancel(); break;
             case 'c': stepView.onEvents = [&stepProgress] { stepProgress.requestCancel(); }; break;
             case 'H': stepProgress.HideCalcStatus(); break;
