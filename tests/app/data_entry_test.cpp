@@ -27,14 +27,16 @@ protected:
 
 TEST_F(DataEntryTest, TypingStoresTheNumberAndEnterMovesDown)
 {
-    typeCell(0, 0, QStringLiteral("123"));
-    typeCell(0, 0, QStringLiteral("12.5"));  // typing replaces what the cell held
-    EXPECT_EQ(table().value(0, 0), 12.5L);
-    EXPECT_EQ(shown(0, 0), QStringLiteral("12.5"));
+    typeCell(0, 0, QStringLiteral("3"));
+    typeCell(0, 0, QStringLiteral("12"));  // typing replaces what the cell held
+    EXPECT_EQ(table().value(0, 0), 12.0L);
     EXPECT_EQ(grid->currentIndex(), form->dataModel()->index(1, 0));
     EXPECT_TRUE(form->dataSet().modified);
     EXPECT_TRUE(form->dataSet().resultsStale);
     EXPECT_TRUE(form->isWindowModified());
+    // How many decimals is the engine's rule; the grid redraws the column.
+    typeCell(1, 0, QStringLiteral("1.25"));
+    EXPECT_EQ(shown(0, 0), QStringLiteral("12.00"));
 }
 
 TEST_F(DataEntryTest, TheWindowsDecimalSeparatorReachesItsGrid)
@@ -43,14 +45,6 @@ TEST_F(DataEntryTest, TheWindowsDecimalSeparatorReachesItsGrid)
     TAnalysisForm* commaForm = mainForm->newDocument();
     ASSERT_TRUE(commaForm->dataModel()->enterText(0, 0, QStringLiteral("2,75")));
     EXPECT_EQ(commaForm->dataSet().table.value(0, 0), 2.75L);
-}
-
-// How many decimals is the engine's rule; the grid redraws the column.
-TEST_F(DataEntryTest, TheColumnIsRedrawnWhenItsDecimalsGrow)
-{
-    typeCell(0, 0, QStringLiteral("3"));
-    typeCell(1, 0, QStringLiteral("1.25"));
-    EXPECT_EQ(shown(0, 0), QStringLiteral("3.00"));
 }
 
 TEST_F(DataEntryTest, EditingWithoutAChangeNeverRoundsAValue)

@@ -105,6 +105,8 @@ TEST_F(DocumentsTest, FailedSaveShowsTheSystemErrorAndKeepsTheDocumentModified)
     EXPECT_TRUE(form->hasDefaultName());
 }
 
+// When the warning is due is the data file's rule; here its check box
+// turns it off for good.
 TEST_F(DocumentsTest, CompatibilityWarningAndItsCheckBox)
 {
     TAnalysisForm* form = mainForm->newDocument();
@@ -113,9 +115,6 @@ TEST_F(DocumentsTest, CompatibilityWarningAndItsCheckBox)
     asker.checkBox = {false};
     ASSERT_TRUE(form->save(TAnalysisForm::SaveMode::Save));
     ASSERT_EQ(asker.messages, QStringList{QString::fromUtf8(core::CompatibilityWarningMessage)});
-    // Once per document.
-    ASSERT_TRUE(form->save(TAnalysisForm::SaveMode::Save));
-    EXPECT_EQ(asker.messages.size(), 1);
     EXPECT_TRUE(mainForm->settings().compatibilityWarning);
 
     TAnalysisForm* other = mainForm->newDocument();
