@@ -11,46 +11,19 @@ namespace {
 using testing::matchesGolden;
 
 // Two raw columns and one typed as mean, SD and N, with the statistics as the
-// column statistics would leave them.
+// column statistics would leave them. Fields: title, N, mean, SD, SEM,
+// minimum, maximum, median, upper and lower 95% limits, KS, its P, passed.
 std::vector<ColumnSummary> threeColumns()
 {
-    ColumnSummary control;
-    control.record.title = "Control";
-    control.record.n = 7;
-    control.record.mean = 4.742857142857L;
-    control.record.sd = 3.650962038905L;
-    control.record.sem = 1.379933943011L;
-    control.record.median = 3.4L;
-    control.record.minimum = 1.9L;
-    control.record.maximum = 12.5L;
-    control.record.lower95 = 1.366158784308L;
-    control.record.upper95 = 8.119555501406L;
-    control.record.normalityStatistic = 0.2643405997L;
-    control.record.normalityP = 0.2L;
-    control.record.passedNormality = true;
-
-    ColumnSummary treated;
-    treated.record.title = "Treated";
-    treated.record.n = 4;
-    treated.record.mean = 2.5L;
-    treated.record.sd = 1.290994448736L;
-    treated.record.sem = 0.645497224368L;
-    treated.record.median = 2.5L;
-    treated.record.minimum = 1;
-    treated.record.maximum = 4;
-    treated.record.lower95 = 0.4458077601L;
-    treated.record.upper95 = 4.5541922399L;
-
-    ColumnSummary typed;
-    typed.meanEntry = true;
-    typed.record.title = "Column C";
-    typed.record.n = 12;
-    typed.record.mean = 10;
-    typed.record.sd = 4;
-    typed.record.sem = 1.154700538379L;
-    typed.record.lower95 = 7.45854L;
-    typed.record.upper95 = 12.54146L;
-    return {control, treated, typed};
+    constexpr Real M = MissingValue;
+    return {
+        {{"Control", 7, 4.742857142857L, 3.650962038905L, 1.379933943011L, 1.9L, 12.5L, 3.4L, 8.119555501406L,
+          1.366158784308L, 0.2643405997L, 0.2L, true},
+         false},
+        {{"Treated", 4, 2.5L, 1.290994448736L, 0.645497224368L, 1, 4, 2.5L, 4.5541922399L, 0.4458077601L, M, M, false},
+         false},
+        {{"Column C", 12, 10, 4, 1.154700538379L, M, M, M, 12.54146L, 7.45854L, M, M, false}, true},
+    };
 }
 
 TEST(ColumnTables, SummaryAndConfidenceTables)

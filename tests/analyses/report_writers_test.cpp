@@ -1,7 +1,5 @@
 #include "analyses/report_writers.h"
 
-#include <algorithm>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -165,74 +163,6 @@ TEST(ReportFrame, MessageReport)
     WriteMessageReport(buffer, "Until you enter data, you won't see any results!");
     EXPECT_EQ(buffer.lineCount(), 22);
     EXPECT_TRUE(matchesGolden(buffer.text(), "message_report.txt"));
-}
-
-// A small table that uses every kind of cell; the golden file was laid out
-// by hand, column by column.
-TEST(ReportFrame, TableWithMarks)
-{
-    ResultsBuffer buffer;
-    BeginReport(buffer, "");
-    buffer.ToggleUnderline();
-    buffer.Append(CenterText("Unpaired t test", 30));
-    buffer.ToggleUnderline();
-    buffer.NewLine();
-    buffer.NewLine();
-
-    buffer.ToggleBold();
-    buffer.Append("Group");
-    buffer.PadToColumn(16);
-    buffer.Append("N");
-    buffer.NewLine();
-    buffer.Append("Title");
-    buffer.PadToColumn(16);
-    buffer.Append("count");
-    buffer.ToggleBold();
-    buffer.NewLine();
-    buffer.AppendRule(20);
-    buffer.NewLine();
-
-    buffer.ClearTabStops();
-    buffer.AddTabStop(16);
-    buffer.AddTabStop(24);
-    buffer.Append("Control");
-    buffer.NextTabStop();
-    buffer.AppendIntegerInWidth(5, 12);
-    buffer.NextTabStop();
-    buffer.AppendNumberInWidth(8, -5, 0.0123456L);
-    buffer.NewLine();
-    buffer.Append("Treated");
-    buffer.NextTabStop();
-    buffer.AppendIntegerInWidth(5, -7);
-    buffer.NextTabStop();
-    buffer.AppendNumberInWidth(8, -5, 12345.6L);
-    buffer.NewLine();
-    buffer.AppendDashRule(20);
-    buffer.NewLine();
-
-    WritePValueSentence(buffer, 2, true, 0.0034L);
-    WritePValueSentence(buffer, 0, false, 0.5L);
-    buffer.Append("Sensitivity");
-    AppendPercentLabel(buffer, 12, 0.95L);
-    buffer.NewLine();
-    buffer.Append("Control vs Treated");
-    buffer.Append(SignificanceSummary(0.003L));
-    buffer.NewLine();
-    buffer.Append("Upper limit ");
-    AppendLimitOrInfinity(buffer, MissingValue);
-    buffer.NewLine();
-    buffer.Append("Mean ");
-    AppendValueOrUnknown(buffer, 9, MissingValue);
-    buffer.NewLine();
-    FinishReport(buffer, 0);
-
-    EXPECT_EQ(buffer.lineCount(), 22);
-    for (int i = 0; i < buffer.indexedLineCount(); ++i) {
-        const std::string_view line = buffer.line(i);
-        EXPECT_EQ(std::count(line.begin(), line.end(), BoldMark) % 2, 0) << i;
-        EXPECT_EQ(std::count(line.begin(), line.end(), UnderlineMark) % 2, 0) << i;
-    }
-    EXPECT_TRUE(matchesGolden(buffer.text(), "table_with_marks.txt"));
 }
 
 }  // namespace

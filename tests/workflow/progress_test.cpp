@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
 #include <cstdint>
-#include <functional>
 #include <limits>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -45,33 +43,19 @@ protected:
     }
 };
 
-TEST_F(ProgressTest, BeginAndEndBracketTheBusyState)
-{
-    progress.BeginCalculation(&view);
-    EXPECT_TRUE(progress.calculating());
-    EXPECT_TRUE(view.busy);
-    EXPECT_FALSE(view.resultsVisible);
-    EXPECT_EQ(view.timerDelay, 250);
-
-    advance(100);
-    progress.EndCalculation();
-    EXPECT_FALSE(progress.calculating());
-    EXPECT_FALSE(view.busy);
-    EXPECT_TRUE(view.resultsVisible);
-    EXPECT_FALSE(view.timerDue.has_value());
-    EXPECT_FALSE(view.panelEverShown) << "a 100 ms calculation shows no panel";
-}
-
 TEST_F(ProgressTest, PleaseWaitPanelAppearsAfter250Milliseconds)
 {
     const struct {
         std::int64_t duration;
         bool panelShown;
-    } cases[] = {{249, false}, {250, true}, {5000, true}};
+    } cases[] = {{100, false}, {249, false}, {250, true}, {5000, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.duration);
         view.panelEverShown = false;
         progress.BeginCalculation(&view);
+        EXPECT_TRUE(view.busy);
+        EXPECT_FALSE(view.resultsVisible);
+        EXPECT_EQ(view.timerDelay, 250);
         advance(c.duration);
         EXPECT_EQ(view.panelVisible, c.panelShown);
         if (c.panelShown) {
@@ -81,6 +65,10 @@ TEST_F(ProgressTest, PleaseWaitPanelAppearsAfter250Milliseconds)
             EXPECT_EQ(view.cancelCaption, "Interrupt calculation");
         }
         progress.EndCalculation();
+        EXPECT_FALSE(progress.calculating());
+        EXPECT_FALSE(view.busy);
+        EXPECT_TRUE(view.resultsVisible);
+        EXPECT_FALSE(view.timerDue.has_value());
         EXPECT_FALSE(view.panelVisible);
         EXPECT_FALSE(view.messageVisible);
         EXPECT_FALSE(view.cancelVisible);
@@ -134,184 +122,103 @@ TEST_F(ProgressTest, ApproximatePIsOfferedOnlyWhenThereIsOne)
     }
 }
 
-TEST_F(ProgressTest, FiguresWaitTwoSecondsAndThenUpdateEvery500Milliseconds)
+// Timing scenarios over the fake clock, one word a step: B begins (b without
+// a view), S0.04 shows the status with that approximate P (S- without one),
+// +500 moves time, P10 expects CalcProgress(10) to continue (P10=T too long,
+// P10=S stop), %50.0 and s3 expect that percentage done and seconds left on
+// screen (% and s alone: no figure; s>10min: "more than 10 minutes"), C
+// cancels, c cancels while the calculation processes events, H hides the
+// status, E ends. Each starts 1000 ms before a 32-bit millisecond tick wraps.
+TEST_F(ProgressTest, TimingScenarios)
 {
-    progress.BeginCalculation(&view);
-    progress.ShowCalcStatus(FriedmanStatusMessage, NoApproximateP);
-    for (const std::int64_t step : {400, 600, 1000}) {  // up to exactly 2000 ms
-        advance(step);
-        EXPECT_EQ(progress.CalcProgress(50), ProgressContinue);
-        expectNoFigures();
-    }
-
-    advance(1);
-    EXPECT_EQ(progress.CalcProgress(50), ProgressContinue);
-    EXPECT_EQ(view.figure(StatusFigure::PercentDone).caption, "Percentage Done = ");
-    EXPECT_EQ(view.figure(StatusFigure::PercentDone).value, "50.0");
-    EXPECT_EQ(view.figure(StatusFigure::SecondsLeft).caption, "Seconds Left = ");
-    EXPECT_EQ(view.figure(StatusFigure::SecondsLeft).value, "2");
-
-    advance(500);
-    progress.CalcProgress(60);
-    EXPECT_EQ(view.figure(StatusFigure::PercentDone).value, "50.0");
-    advance(1);
-    progress.CalcProgress(60);
-    EXPECT_EQ(view.figure(StatusFigure::PercentDone).value, "60.0");
-    EXPECT_EQ(view.eventsProcessed, 6) << "events are processed on every call";
-}
-
-TEST_F(ProgressTest, FiguresAndCodes)
-{
-    const Real nan = std::numeric_limits<Real>::quiet_NaN();
-    const std::string tooLong = "more than 10 minutes";
-    const struct {
-        Real approximateP;
-        std::int64_t elapsed;
-        Real percentDone;
-        int code;
-        std::string percentShown;  // empty: no figures shown
-        std::string secondsShown;
-    } cases[] = {
-        {NoApproximateP, 3000, 50, ProgressContinue, "50.0", "3"},
-        {NoApproximateP, 2600, 60, ProgressContinue, "60.0", "1"},       // 1733 ms truncated
-        {NoApproximateP, 1'000'000, 99, ProgressContinue, "99.0", "10"},
-        {NoApproximateP, 10000, -25, ProgressContinue, "25.0", "30"},    // sign ignored
-        {NoApproximateP, 5000, 100, ProgressContinue, "100.0", "0"},
-        {NoApproximateP, 5000, 150, ProgressContinue, "100.0", "0"},     // held at 100
-        {NoApproximateP, 2500, nan, ProgressContinue, "0.0", tooLong},
-        {NoApproximateP, 3000, 0.2L, ProgressContinue, "0.2", tooLong},
-        {NoApproximateP, 3016, 0.5L, ProgressContinue, "0.5", "600"},    // 600184 ms
-        {NoApproximateP, 3021, 0.5L, ProgressContinue, "0.5", tooLong},  // 601179 ms
-        {0.04L, 3016, 0.5L, ProgressContinue, "0.5", "600"},
-        {0.04L, 3021, 0.5L, ProgressTooLong, "", ""},
-        {0.04L, 3000, 0.2L, ProgressTooLong, "", ""},
-        {0.04L, 2001, 0.32L, ProgressTooLong, "", ""},  // too little done to estimate
+    const char* const scenarios[] = {
+        // Figures wait two seconds, then change at most every 500 ms.
+        "B S- +400 P50 % +600 P50 % +1000 P50 % +1 P50 %50.0 s2 +500 P60 %50.0 +1 P60 %60.0",
+        // The seconds left are elapsed * (100 - done) / done, truncated; the
+        // sign of the percentage is ignored and it is held at 100.
+        "B S- +3000 P50 %50.0 s3", "B S- +2600 P60 %60.0 s1", "B S- +1000000 P99 %99.0 s10",
+        "B S- +10000 P-25 %25.0 s30", "B S- +5000 P100 %100.0 s0", "B S- +5000 P150 %100.0 s0",
+        // Past ten minutes (600184 ms is not, 601179 ms is) the figure says so,
+        // unless an approximate P is on screen: then the answer is too long.
+        "B S- +2500 Pnan %0.0 s>10min", "B S- +3000 P0.2 %0.2 s>10min", "B S- +3016 P0.5 %0.5 s600",
+        "B S- +3021 P0.5 %0.5 s>10min", "B S0.04 +3016 P0.5 %0.5 s600", "B S0.04 +3021 P0.5=T % s",
+        "B S0.04 +3000 P0.2=T % s", "B S0.04 +2001 P0.32=T % s",
+        // A too-long answer counts as an update, so a cancel waits 500 ms from it.
+        "B S0.04 +3000 P0.2=T C +500 P0.2 +1 P0.2=S",
+        // A cancel lasts the whole calculation, even a later exact computation.
+        "B S- +2500 P10 C +500 P10 +1 P10=S P10=S H S- +501 P10=S E B +501 P10",
+        "c B S- P10 +501 P10=S",
+        // Hiding the status withdraws the approximate P.
+        "B S0.04 +3000 P50 H +3000 P0.2",
+        // Nothing carries over from the last calculation.
+        "B S0.04 +3000 P50 E +100000 B +3000 P50 s3 +501 P0.2",
+        "b S0.04 +3000 P0.2=T C +501 P0.2=S H E",
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.elapsed << " ms, " << static_cast<double>(c.percentDone)
-                                        << " %, approximate P " << static_cast<double>(c.approximateP));
-        // Each case straddles the point where a 32-bit millisecond tick wraps.
-        clock.now = (std::int64_t{1} << 32) - 1000;
-        progress.BeginCalculation(&view);
-        progress.ShowCalcStatus(ExactPStatusMessage, c.approximateP);
-        clock.now += c.elapsed;
-        EXPECT_EQ(progress.CalcProgress(c.percentDone), c.code);
-        EXPECT_EQ(view.figure(StatusFigure::PercentDone).value, c.percentShown);
-        EXPECT_EQ(view.figure(StatusFigure::SecondsLeft).value, c.secondsShown);
-        progress.EndCalculation();
+    for (const char* script : scenarios) {
+        FakeClock stepClock;
+        stepClock.now = (std::int64_t{1} << 32) - 1000;
+        FakeView stepView{stepClock};
+        CalculationProgress stepProgress{stepClock};
+        const auto expectFigure = [&stepView](StatusFigure which, const std::string& value, const char* caption) {
+            EXPECT_EQ(stepView.figure(which).value, value);
+            if (!value.empty()) {
+                EXPECT_EQ(stepView.figure(which).caption, caption);
+            }
+        };
+        std::istringstream words(script);
+        for (std::string word; words >> word;) {
+            SCOPED_TRACE(::testing::Message() << script << ": " << word);
+            const std::string rest = word.substr(1);
+            switch (word[0]) {
+            case 'B': stepProgress.BeginCalculation(&stepView); break;
+            case 'b': stepProgress.BeginCalculation(nullptr); stepProgress.statusTimerFired(); break;
+            case 'S':
+                stepProgress.ShowCalcStatus(ExactPStatusMessage, rest == "-" ? NoApproximateP : std::stold(rest));
+                break;
+            case '+': stepClock.now += std::stoll(rest); break;
+            case 'P': {
+                const std::size_t code = word.find('=');
+                const int expected = code == std::string::npos ? ProgressContinue
+                                     : word[code + 1] == 'T'   ? ProgressTooLong
+                                                               : ProgressStop;
+                EXPECT_EQ(stepProgress.CalcProgress(std::stold(word.substr(1, code - 1))), expected);
+                break;
+            }
+            case '%': expectFigure(StatusFigure::PercentDone, rest, "Percentage Done = "); break;
+            case 's':
+                expectFigure(StatusFigure::SecondsLeft, rest == ">10min" ? "more than 10 minutes" : rest,
+                             "Seconds Left = ");
+                break;
+            case 'C': stepProgress.requestCancel(); break;
+            case 'c': stepView.onEvents = [&stepProgress] { stepProgress.requestCancel(); }; break;
+            case 'H': stepProgress.HideCalcStatus(); break;
+            case 'E': stepProgress.EndCalculation(); break;
+            default: ADD_FAILURE() << "unknown step";
+            }
+        }
     }
 }
 
-TEST_F(ProgressTest, TooLongStillCountsAsAnUpdate)
-{
-    progress.BeginCalculation(&view);
-    progress.ShowCalcStatus(MannWhitneyStatusMessage, 0.04L);
-    advance(3000);
-    EXPECT_EQ(progress.CalcProgress(0.2L), ProgressTooLong);
-    progress.requestCancel();
-    advance(500);
-    EXPECT_EQ(progress.CalcProgress(0.2L), ProgressContinue);
-    advance(1);
-    EXPECT_EQ(progress.CalcProgress(0.2L), ProgressStop);
-}
-
-TEST_F(ProgressTest, CancelIsSeenOnlyAfter500MillisecondsAndLastsTheCalculation)
-{
-    progress.BeginCalculation(&view);
-    progress.ShowCalcStatus(WilcoxonStatusMessage, NoApproximateP);
-    advance(2500);
-    EXPECT_EQ(progress.CalcProgress(10), ProgressContinue);  // an update at 2500 ms
-
-    progress.requestCancel();
-    EXPECT_TRUE(progress.cancelRequested());
-    advance(500);
-    EXPECT_EQ(progress.CalcProgress(10), ProgressContinue);
-    advance(1);
-    EXPECT_EQ(progress.CalcProgress(10), ProgressStop);
-    EXPECT_EQ(progress.CalcProgress(10), ProgressStop);
-
-    // A later exact computation of the same calculation stops too, even
-    // before its first figures.
-    progress.HideCalcStatus();
-    progress.ShowCalcStatus(SpearmanStatusMessage, NoApproximateP);
-    advance(501);
-    EXPECT_EQ(progress.CalcProgress(10), ProgressStop);
-    progress.EndCalculation();
-
-    progress.BeginCalculation(&view);
-    EXPECT_FALSE(progress.cancelRequested());
-    advance(501);
-    EXPECT_EQ(progress.CalcProgress(10), ProgressContinue);
-}
-
-TEST_F(ProgressTest, CancelMadeWhileProcessingEventsIsSeenInTheSameCall)
-{
-    view.onEvents = [this] { progress.requestCancel(); };
-    progress.BeginCalculation(&view);
-    progress.ShowCalcStatus(WilcoxonStatusMessage, NoApproximateP);
-    EXPECT_EQ(progress.CalcProgress(10), ProgressContinue);
-    advance(501);
-    EXPECT_EQ(progress.CalcProgress(10), ProgressStop);
-}
-
-TEST_F(ProgressTest, HideCalcStatusClearsTheFiguresAndWithdrawsTheApproximateP)
+TEST_F(ProgressTest, HideCalcStatusLeavesOnlyThePanelUntilTheEnd)
 {
     progress.BeginCalculation(&view);
     progress.ShowCalcStatus(ExactPStatusMessage, 0.04L);
     advance(3000);
     ASSERT_EQ(progress.CalcProgress(50), ProgressContinue);
-
     progress.HideCalcStatus();
     EXPECT_FALSE(view.messageVisible);
     EXPECT_FALSE(view.cancelVisible);
     expectNoFigures();
-    EXPECT_TRUE(view.panelVisible) << "the panel itself stays until the end";
-
-    advance(3000);
-    EXPECT_EQ(progress.CalcProgress(0.2L), ProgressContinue) << "no approximate P on screen any more";
+    EXPECT_TRUE(view.panelVisible);
     EXPECT_EQ(progress.lastApproximateP(), 0.04L);
-}
-
-TEST_F(ProgressTest, NothingCarriesOverFromTheLastCalculation)
-{
-    progress.BeginCalculation(&view);
-    progress.ShowCalcStatus(ExactPStatusMessage, 0.04L);
-    advance(3000);
-    progress.CalcProgress(50);
     progress.EndCalculation();
     expectNoFigures();
-
-    advance(100'000);
-    progress.BeginCalculation(&view);
-    advance(3000);  // the please-wait panel is up; no ShowCalcStatus in this calculation
-    EXPECT_EQ(view.cancelCaption, "Interrupt calculation");
-    EXPECT_EQ(progress.CalcProgress(50), ProgressContinue);
-    EXPECT_EQ(view.figure(StatusFigure::SecondsLeft).value, "3") << "measured from this Begin";
-    advance(501);
-    EXPECT_EQ(progress.CalcProgress(0.2L), ProgressContinue) << "the old approximate P is not on screen";
-}
-
-TEST_F(ProgressTest, WithoutAViewTheStateAndCodesStillHold)
-{
-    progress.BeginCalculation(nullptr);
-    EXPECT_TRUE(progress.calculating());
-    progress.statusTimerFired();
-    progress.ShowCalcStatus(ExactPStatusMessage, 0.04L);
-    advance(3000);
-    EXPECT_EQ(progress.CalcProgress(0.2L), ProgressTooLong);
-    progress.requestCancel();
-    advance(501);
-    EXPECT_EQ(progress.CalcProgress(0.2L), ProgressStop);
-    progress.HideCalcStatus();
-    progress.EndCalculation();
-    EXPECT_FALSE(progress.calculating());
 }
 
 TEST_F(ProgressTest, ScopeEndsTheBusyStateWhenTheAnalysisThrows)
 {
     try {
         CalculationScope scope(progress, &view);
-        EXPECT_TRUE(progress.calculating());
         throw std::runtime_error("analysis failed");
     } catch (const std::runtime_error&) {
     }
