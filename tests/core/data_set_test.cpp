@@ -54,8 +54,8 @@ TEST(AnalysisChoices, NewDocumentDefaults)
     const AnalysisChoices c;
     EXPECT_TRUE(c.AllColumns);
     EXPECT_EQ(c.OneColColumn, -1);
-    EXPECT_EQ(c.PostTestState, 2);
-    EXPECT_EQ(c.PostTestMethod, 1);
+    EXPECT_EQ(c.PostTestState, PostTestState::OnlyIfSignificant);
+    EXPECT_EQ(c.PostTestMethod, PostTestMethod::Tukey);
     EXPECT_EQ(c.ControlColumn, 0);
     EXPECT_TRUE(c.SelectedPairs[0]);
     EXPECT_TRUE(c.SelectedPairs[SelectedPairCount - 1]);

@@ -43,12 +43,12 @@ struct ReportCase {
 
 void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.golden; }
 
-enum class XYTest { Pearson = 1, Spearman = 2 };
+using core::XYTest;
 
 void xy(ReportFixture& f, XYTest test)
 {
     f.dataSet->format = DataFormat::XY;
-    f.dataSet->choices.XYTest = static_cast<int>(test);
+    f.dataSet->choices.XYTest = test;
     f.dataSet->choices.DoRegression = false;
 }
 

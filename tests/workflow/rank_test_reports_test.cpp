@@ -48,7 +48,7 @@ void wilcoxon(ReportFixture& f, Real median, bool twoSided)
 {
     f.dataSet->table.setTitle(StudyTitle);
     f.dataSet->choices.OneColNonParametric = true;
-    f.dataSet->choices.HypotheticalChoice = 3;
+    f.dataSet->choices.HypotheticalChoice = core::HypotheticalChoice::Typed;
     f.dataSet->choices.HypotheticalValue = median;
     f.dataSet->choices.OneColTwoSided = twoSided;
 }

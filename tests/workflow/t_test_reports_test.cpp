@@ -42,7 +42,7 @@ void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.golden; }
 
 void oneColumn(ReportFixture& f, Real hypothetical, bool twoSided)
 {
-    f.dataSet->choices.HypotheticalChoice = 3;
+    f.dataSet->choices.HypotheticalChoice = core::HypotheticalChoice::Typed;
     f.dataSet->choices.HypotheticalValue = hypothetical;
     f.dataSet->choices.OneColTwoSided = twoSided;
 }
