@@ -27,6 +27,9 @@ namespace {
 
 using core::AnalysisChoices;
 using workflow::ChooseTestPage;
+using M = core::PostTestMethod;
+using P = core::PostTestPairs;
+using S = core::PostTestState;
 
 // A document window's worth of state around the choose-test page.
 struct ChooseFixture {
@@ -127,18 +130,26 @@ TEST(ChooseTestStep, EachTwoColumnTestGivesItsLabelAndReport)
 TEST(ChooseTestStep, PostTestListShowsTheIndexOfTheStoredChoices)
 {
     const struct {
-        int state, method, pairs;
+        S state;
+        M method;
+        P pairs;
         bool nonParametric;
         int index, items;
     } cases[] = {
-        {1, 1, 0, false, 0, 7}, {0, 0, 1, false, 1, 7}, {2, 0, 0, false, 2, 7}, {0, 1, 0, false, 3, 7},
-        {0, 3, 0, false, 4, 7}, {2, 2, 2, false, 5, 7}, {0, 4, 0, false, 6, 7},
+        {S::None, M::Tukey, P::All, false, 0, 7},
+        {S::Perform, M::Bonferroni, P::Selected, false, 1, 7},
+        {S::OnlyIfSignificant, M::Bonferroni, P::All, false, 2, 7},
+        {S::Perform, M::Tukey, P::All, false, 3, 7},
+        {S::Perform, M::StudentNewmanKeuls, P::All, false, 4, 7},
+        {S::OnlyIfSignificant, M::Dunnett, P::VersusControl, false, 5, 7},
+        {S::Perform, M::LinearTrend, P::All, false, 6, 7},
         // The nonparametric list has three items; the index is capped.
-        {0, 1, 0, true, 2, 3},  {0, 0, 1, true, 1, 3},  {1, 2, 2, true, 0, 3},
+        {S::Perform, M::Tukey, P::All, true, 2, 3},
+        {S::Perform, M::Bonferroni, P::Selected, true, 1, 3},
+        {S::None, M::Dunnett, P::VersusControl, true, 0, 3},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "state " << c.state << ", method " << c.method << ", pairs " << c.pairs
-                                          << (c.nonParametric ? ", nonparametric" : ""));
+        SCOPED_TRACE(::testing::Message() << "index " << c.index << (c.nonParametric ? ", nonparametric" : ""));
         ChooseFixture f("plant_growth_mean_sem.OXD");
         AnalysisChoices& a = f.dataSet->choices;
         a.PostTestState = c.state;
@@ -149,7 +160,7 @@ TEST(ChooseTestStep, PostTestListShowsTheIndexOfTheStoredChoices)
         auto* list = child<QComboBox>(f.page, "postTestList");
         EXPECT_EQ(list->count(), c.items);
         EXPECT_EQ(list->currentIndex(), c.index);
-        EXPECT_EQ(child<QCheckBox>(f.page, "onlyIfSignificant")->isChecked(), c.state == 2);
+        EXPECT_EQ(child<QCheckBox>(f.page, "onlyIfSignificant")->isChecked(), c.state == S::OnlyIfSignificant);
         EXPECT_EQ(child<QLabel>(f.page, "multiColWillPerform")->text().endsWith(QStringLiteral(" without post-test")),
                   c.index == 0);
         EXPECT_FALSE(f.dataSet->modified) << "showing the list changes nothing";
@@ -159,8 +170,12 @@ TEST(ChooseTestStep, PostTestListShowsTheIndexOfTheStoredChoices)
 TEST(ChooseTestStep, ChoosingAPostTestSetsMethodPairsAndState)
 {
     const struct {
-        int index, method, pairs;
-    } items[] = {{1, 0, 1}, {2, 0, 0}, {3, 1, 0}, {4, 3, 0}, {5, 2, 2}, {6, 4, 0}};
+        int index;
+        M method;
+        P pairs;
+    } items[] = {{1, M::Bonferroni, P::Selected},     {2, M::Bonferroni, P::All},
+                 {3, M::Tukey, P::All},               {4, M::StudentNewmanKeuls, P::All},
+                 {5, M::Dunnett, P::VersusControl},   {6, M::LinearTrend, P::All}};
     for (const bool onlyIfSignificant : {true, false}) {
         for (const auto& item : items) {
             SCOPED_TRACE(::testing::Message() << "item " << item.index << (onlyIfSignificant ? ", only if P<0.05" : ""));
@@ -176,7 +191,7 @@ TEST(ChooseTestStep, ChoosingAPostTestSetsMethodPairsAndState)
             const AnalysisChoices& a = f.dataSet->choices;
             EXPECT_EQ(a.PostTestMethod, item.method);
             EXPECT_EQ(a.PostTestPairs, item.pairs);
-            EXPECT_EQ(a.PostTestState, onlyIfSignificant ? 2 : 0);
+            EXPECT_EQ(a.PostTestState, onlyIfSignificant ? S::OnlyIfSignificant : S::Perform);
             EXPECT_EQ(child<QPushButton>(f.page, "selectPairsButton")->isVisibleTo(&f.page), item.index == 1);
             EXPECT_EQ(child<QComboBox>(f.page, "controlColumnList")->isVisibleTo(&f.page), item.index == 5);
             EXPECT_EQ(f.dataSet->modified && f.dataSet->resultsStale, moved);
@@ -187,7 +202,7 @@ TEST(ChooseTestStep, ChoosingAPostTestSetsMethodPairsAndState)
     ChooseFixture f("plant_growth_mean_sem.OXD");
     f.enter();
     child<QComboBox>(f.page, "postTestList")->setCurrentIndex(0);
-    EXPECT_EQ(f.dataSet->choices.PostTestState, 1);
+    EXPECT_EQ(f.dataSet->choices.PostTestState, S::None);
     EXPECT_FALSE(child<QCheckBox>(f.page, "onlyIfSignificant")->isChecked());
     EXPECT_FALSE(child<QCheckBox>(f.page, "onlyIfSignificant")->isEnabled());
     EXPECT_EQ(child<QLabel>(f.page, "multiColWillPerform")->text(), QStringLiteral("One-way ANOVA without post-test"));
@@ -208,8 +223,8 @@ TEST(ChooseTestStep, SwitchingToNonparametricRebuildsTheListOnly)
     child<QRadioButton>(f.page, "multiColNonParametric")->click();
     EXPECT_EQ(list->count(), 3);
     EXPECT_EQ(list->currentIndex(), 2);
-    EXPECT_EQ(f.dataSet->choices.PostTestMethod, 2);
-    EXPECT_EQ(f.dataSet->choices.PostTestPairs, 2);
+    EXPECT_EQ(f.dataSet->choices.PostTestMethod, M::Dunnett);
+    EXPECT_EQ(f.dataSet->choices.PostTestPairs, P::VersusControl);
     EXPECT_EQ(child<QLabel>(f.page, "multiColWillPerform")->text(), QStringLiteral("Kruskal-Wallis test with post-test"));
 
     child<QRadioButton>(f.page, "multiColParametric")->click();
@@ -227,19 +242,19 @@ TEST(ChooseTestStep, EveryChangeMarksTheDocument)
         Field field;
     } cases[] = {
         {"plant_weight_one_column.OXD", "oneColWilcoxon", [](auto& a) { return a.OneColNonParametric; }},
-        {"plant_weight_one_column.OXD", "hypothetical100", [](auto& a) { return a.HypotheticalChoice; }},
+        {"plant_weight_one_column.OXD", "hypothetical100", [](auto& a) { return static_cast<int>(a.HypotheticalChoice); }},
         {"plant_weight_one_column.OXD", "oneColOneTailed", [](auto& a) { return a.OneColTwoSided; }},
         {"sleep_paired.OXD", "twoColUnpaired", [](auto& a) { return a.TwoColUnpaired; }},
         {"sleep_paired.OXD", "twoColNonParametric", [](auto& a) { return a.TwoColNonParametric; }},
         {"sleep_paired.OXD", "twoColOneTailed", [](auto& a) { return a.TwoColTwoSided; }},
         {"plant_growth_mean_sem.OXD", "repeatedMeasures", [](auto& a) { return a.OrdinaryAnova; }},
         {"plant_growth_mean_sem.OXD", "multiColNonParametric", [](auto& a) { return a.MultiColNonParametric; }},
-        {"plant_growth_mean_sem.OXD", "onlyIfSignificant", [](auto& a) { return a.PostTestState; }},
-        {"car_stopping_xy.OXD", "xyPearson", [](auto& a) { return a.XYTest + 10 * a.DoRegression; }},
+        {"plant_growth_mean_sem.OXD", "onlyIfSignificant", [](auto& a) { return static_cast<int>(a.PostTestState); }},
+        {"car_stopping_xy.OXD", "xyPearson", [](auto& a) { return static_cast<int>(a.XYTest) + 10 * a.DoRegression; }},
         {"car_stopping_xy.OXD", "forceThroughPoint", [](auto& a) { return a.ForceThroughPoint; }},
         {"car_stopping_xy.OXD", "runsTest", [](auto& a) { return a.RunsTest; }},
         {"car_stopping_xy.OXD", "standardCurve", [](auto& a) { return a.StandardCurve; }},
-        {"tea_tasting_2x2.OXD", "chiSquareTest", [](auto& a) { return a.TwoByTwoTest; }},
+        {"tea_tasting_2x2.OXD", "chiSquareTest", [](auto& a) { return static_cast<int>(a.TwoByTwoTest); }},
         {"tea_tasting_2x2.OXD", "twoByTwoOneSided", [](auto& a) { return a.TwoByTwoTwoSided; }},
         {"tea_tasting_2x2.OXD", "proportions", [](auto& a) { return a.TwoByTwoProportions; }},
         {"tea_tasting_2x2.OXD", "relativeRisk", [](auto& a) { return a.TwoByTwoRelativeRisk; }},
@@ -270,13 +285,13 @@ TEST(ChooseTestStep, ControlsThatDependOnOthersFollowThem)
     EXPECT_TRUE(child<QGroupBox>(xy.page, "regressionOptions")->isEnabled());
     child<QRadioButton>(xy.page, "xySpearman")->click();
     EXPECT_FALSE(child<QGroupBox>(xy.page, "regressionOptions")->isEnabled());
-    EXPECT_EQ(xy.dataSet->choices.XYTest, 2);
+    EXPECT_EQ(xy.dataSet->choices.XYTest, core::XYTest::Spearman);
     EXPECT_FALSE(xy.dataSet->choices.DoRegression);
 
     ChooseFixture table("tea_tasting_2x2.OXD");
     table.enter();
     auto* yates = child<QCheckBox>(table.page, "yatesCorrection");
-    EXPECT_EQ(yates->isEnabled(), table.dataSet->choices.TwoByTwoTest == 1);
+    EXPECT_EQ(yates->isEnabled(), table.dataSet->choices.TwoByTwoTest == core::TwoByTwoTest::ChiSquare);
     child<QRadioButton>(table.page, "chiSquareTest")->click();
     ASSERT_TRUE(yates->isEnabled());
     const bool yatesBefore = table.dataSet->choices.TwoByTwoYates;
@@ -302,7 +317,7 @@ TEST(ChooseTestStep, HypotheticalValueReachesTheReport)
     EXPECT_FALSE(value->isEnabled());
     child<QRadioButton>(f.page, "hypotheticalOther")->click();
     ASSERT_TRUE(value->isEnabled());
-    EXPECT_EQ(f.dataSet->choices.HypotheticalChoice, 3);
+    EXPECT_EQ(f.dataSet->choices.HypotheticalChoice, core::HypotheticalChoice::Typed);
 
     value->selectAll();
     typeText(value, QStringLiteral("12") + systemDecimalSeparator() + QStringLiteral("5"));

@@ -103,7 +103,7 @@ TEST(ResultsStep, CancelDuringAnExactCalculationGivesTheApproximateReport)
 {
     core::DataSet dataSet;
     dataSet.format = core::DataFormat::XY;
-    dataSet.choices.XYTest = 2;
+    dataSet.choices.XYTest = core::XYTest::Spearman;
     dataSet.choices.DoRegression = false;
     typeColumn(dataSet, 0, {"2.5", "3.9", "1.2", "5.5", "4.4", "7.1", "6.3", "8.8", "9.0", "10.4", "11.7"});
     typeColumn(dataSet, 1, {"30", "28", "25", "35", "41", "33", "45", "38", "50", "47", "44"});

@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,8 @@ public:
 
     QStringList questions;  // every question asked, in order
     QStringList messages;   // every message shown, in order
+    std::vector<MessageKind> kinds;  // their icons
+    QStringList details;
     QStringList saveProposals;
 
     bool askYesNo(QWidget*, const QString& question) override
@@ -55,7 +58,12 @@ public:
         }
         return take(yesNoCancel);
     }
-    void tell(QWidget*, const QString& message) override { messages.append(message); }
+    void tell(QWidget*, const QString& message, MessageKind kind, const QString& detail) override
+    {
+        messages.append(message);
+        kinds.push_back(kind);
+        details.append(detail);
+    }
     bool tellWithCheckBox(QWidget*, const QString& message, const QString&) override
     {
         messages.append(message);
