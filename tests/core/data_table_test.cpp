@@ -75,23 +75,6 @@ protected:
     std::unique_ptr<DataTable> table = std::make_unique<DataTable>();
 };
 
-TEST_F(TableTest, StartsBlankWithDefaults)
-{
-    EXPECT_EQ(table->rowCount(), 10001);
-    EXPECT_EQ(table->columnCount(), 52);
-    EXPECT_TRUE(table->isEmpty());
-    EXPECT_TRUE(table->isBlank(10000, 51));
-    EXPECT_EQ(table->rowTitle(0), "1");
-    EXPECT_EQ(table->rowTitle(10000), "10001");
-    EXPECT_EQ(table->autoDecimals(7), 0);
-    EXPECT_EQ(table->fixedDecimals(7), -1);
-    EXPECT_EQ(table->defaultWidth(), 12);
-    EXPECT_EQ(table->defaultDecimals(), 12);
-    EXPECT_FALSE(table->hasColumnMap());
-    EXPECT_EQ(table->column(3).n, 0);
-    EXPECT_EQ(table->column(3).mean, MissingValue);
-}
-
 TEST_F(TableTest, OutOfRangeAccessIsHarmless)
 {
     table->setValue(10001, 0, 1);
