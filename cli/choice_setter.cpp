@@ -108,17 +108,19 @@ std::string setValue(const ChoiceDescriptor& choice, core::DataSet& d, std::stri
             return {};
         }
         return "expects a whole number from " + std::to_string(choice.low) + " to " + std::to_string(choice.high);
-    case ChoiceKind::Column:
-        if (const int letter = columnOfName(text); letter >= 0) {
-            choice.set(d.choices, letter);
-            return {};
-        }
-        if (const auto value = wholeNumberIn(text, choice.low, choice.high)) {
-            choice.set(d.choices, *value);
-            return {};
-        }
-        return "expects a column letter or a whole number from " + std::to_string(choice.low) + " to " +
-               std::to_string(choice.high);
+    case ChoiceKind::Column: {
+        int column = columnOfName(text);
+        if (column < 0)
+            column = wholeNumberIn(text, choice.low, choice.high).value_or(-2);
+        if (column < choice.low)
+            return "expects a column letter or a whole number from " + std::to_string(choice.low) + " to " +
+                   std::to_string(choice.high);
+        // The calculation would quietly move to a column that holds data.
+        if (column >= 0 && d.table.column(column).n <= 0)
+            return "names column " + core::columnName(column) + ", which holds no data";
+        choice.set(d.choices, column);
+        return {};
+    }
     case ChoiceKind::Number:
         if (const auto value = core::parseNumber(text)) {
             d.choices.*choice.number = *value;

@@ -129,6 +129,7 @@ TEST(ReportCommand, CommandLineProblemsExitWithTwo)
         {{"--save", "", sleep}, "--save needs a file name"},
         {{"--set", "TwoColSecond=A", sleep}, "TwoColSecond follows from the selected columns; choose them with --select"},
         {{"--set", "OneColColumn=B", sleep}, "OneColColumn follows from the selected columns"},
+        {{"--set", "DependentColumn=C", sleep}, "DependentColumn names column C, which holds no data"},
         {{"/no/such/file.OXD"}, "No such file or directory"},
         {{std::string(OMBRIX_TEST_DATA_DIR) + "/cli/CMakeLists.txt"}, core::NotADataFileMessage},
     };
