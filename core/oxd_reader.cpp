@@ -21,8 +21,6 @@ using namespace oxd;
 
 constexpr std::string_view EndChoices = "<<END CHOICES>>";
 
-// ---------------------------------------------------------------- reading
-
 // Hands out the lines of a file, CR LF or LF ended. At the end every further
 // line is empty, so a truncated file reads as one whose sections are empty.
 class LineReader {
@@ -32,7 +30,6 @@ public:
     bool atEnd() const { return m_pos >= m_text.size(); }
     std::string_view text() const { return m_text; }
     size_t position() const { return m_pos; }
-    void seek(size_t position) { m_pos = position; }
 
     std::string_view next()
     {

@@ -15,8 +15,6 @@ namespace {
 
 using namespace oxd;
 
-// ---------------------------------------------------------------- numbers
-
 // The file's notation with the fewest digits that read back as value: the
 // shortest decimal form, which for a value typed with a dozen decimals or
 // fewer is exactly the trimmed fixed text of those decimals. The exponent
@@ -46,8 +44,6 @@ std::string fileNumberText(Real value)
         exponent.insert(exponent.begin(), '0');
     return mantissa + 'E' + sign + exponent;
 }
-
-// ---------------------------------------------------------------- writing
 
 class Writer {
 public:
