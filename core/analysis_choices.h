@@ -25,7 +25,8 @@ enum class XYTest { LinearRegression = 0, Pearson = 1, Spearman = 2 };
 
 // Every choice of the choose-test step, kept with the data set and saved in
 // its file. Field names follow the controls they mirror; the defaults are
-// those of a new document.
+// those of a new document. Each field has its row in the choice table
+// (core/choice_table.cpp), which the file, --set and its help go by.
 struct AnalysisChoices {
     // Columns.
     core::ColumnCategory ColumnCategory = core::ColumnCategory::None;  // derived from the selection

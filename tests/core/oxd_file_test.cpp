@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -13,7 +14,6 @@
 #include <sys/stat.h>
 
 #include "core/text.h"
-#include "tests/support/golden_file.h"
 
 namespace ombrix::core {
 namespace {
