@@ -318,7 +318,7 @@ std::string statisticsGridCell(const DataTable& table, int column, int gridRow, 
     if (!DataTable::isValidColumn(column))
         return {};
     const core::ColumnRecord& record = table.column(column);
-    auto number = [&](Real x) { return table.FormatCell(column, x, false, true); };
+    auto number = [&](Real x) { return table.FormatCell(column, x, false, core::CellDecimals::Default); };
     switch (gridRow) {
     case 2: return number(record.mean);
     case 3: return number(options.sdFirst ? record.sd : record.sem);

@@ -8,6 +8,7 @@ namespace {
 void notAvailableYet(ResultsBuffer& out)
 {
     out.AppendLine("This analysis is not available yet.");
+    out.MarkNoResult();
 }
 
 }  // namespace

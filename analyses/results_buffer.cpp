@@ -156,6 +156,7 @@ void ResultsBuffer::Reset()
     m_bold = false;
     m_underline = false;
     m_closed = false;
+    m_noResult = false;
     m_lineIndex.clear();
 }
 

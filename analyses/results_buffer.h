@@ -91,6 +91,11 @@ public:
     // store makes way for the end mark, and the line index is built.
     void CloseReport();
 
+    // An analysis that cannot give its result says why in the report and
+    // marks it so; the command line then exits as for a validation message.
+    void MarkNoResult() { m_noResult = true; }
+    bool hasNoResult() const { return m_noResult; }
+
     // The stored bytes, without the end mark.
     std::string_view text() const { return m_text; }
     int currentColumn() const { return m_column; }
@@ -129,6 +134,7 @@ private:
     bool m_bold = false;
     bool m_underline = false;
     bool m_closed = false;
+    bool m_noResult = false;
     std::array<int, MaxTabStops> m_tabStops{};
     std::vector<LineSpan> m_lineIndex;
 };

@@ -366,6 +366,7 @@ void runPairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBu
         out.NewLine();
         out.AppendLine("The t test cannot be performed when the standard deviation");
         out.AppendLine("is zero. ");
+        out.MarkNoResult();
     } else {
         out.Append("The 95% confidence interval of the difference: ");
         writeConfidenceLimits(out, test);

@@ -83,7 +83,7 @@ TAnalysisForm::TAnalysisForm(std::unique_ptr<core::DataSet> dataSet, ShellContex
     connect(m_resultsStep, &ResultsStep::changed, this, &TAnalysisForm::noteChange);
     connect(m_resultsStep, &ResultsStep::notesChanged, this, &TAnalysisForm::notesChanged);
     m_resultsStep->viewer()->setMessageShower(
-        [this](const QString& message) { m_context.asker.tell(this, message); });
+        [this](const QString& message) { m_context.asker.tell(this, message, MessageKind::Warning); });
 
     m_formatPage->showFormat(m_dataSet->format);
     showDataPageForFormat();
@@ -334,7 +334,8 @@ bool TAnalysisForm::save(SaveMode mode)
         result = workflow::saveDocument(*m_dataSet, path.toStdString());
     }
     if (!result.ok) {
-        m_context.asker.tell(this, QStringLiteral("%1: %2").arg(QString::fromStdString(result.error), path));
+        m_context.asker.tell(this, QStringLiteral("%1: %2").arg(QString::fromStdString(result.error), path),
+                             MessageKind::Critical);
         return false;
     }
     m_context.settings.dataFolder = QFileInfo(path).absolutePath();

@@ -41,14 +41,17 @@ Answer DialogAsker::askYesNoCancel(QWidget* parent, const QString& question)
     return Answer::Cancel;
 }
 
-void DialogAsker::tell(QWidget* parent, const QString& message)
+void DialogAsker::tell(QWidget* parent, const QString& message, MessageKind kind, const QString& detail)
 {
-    QMessageBox::information(parent, boxTitle(), message);
+    QMessageBox box(kind == MessageKind::Critical ? QMessageBox::Critical : QMessageBox::Warning, boxTitle(), message,
+                    QMessageBox::Ok, parent);
+    box.setInformativeText(detail);
+    box.exec();
 }
 
 bool DialogAsker::tellWithCheckBox(QWidget* parent, const QString& message, const QString& checkBoxCaption)
 {
-    QMessageBox box(QMessageBox::Information, boxTitle(), message, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Warning, boxTitle(), message, QMessageBox::Ok, parent);
     auto* checkBox = new QCheckBox(checkBoxCaption, &box);
     box.setCheckBox(checkBox);
     box.exec();

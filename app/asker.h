@@ -11,6 +11,10 @@ namespace ombrix::app {
 
 enum class Answer { Yes, No, Cancel };
 
+// The icon of a message box: what was asked for failed (Critical), or was
+// done but not wholly, or cannot be done now (Warning).
+enum class MessageKind { Warning, Critical };
+
 // The three choices of the "Create a new file" dialog.
 enum class NewFileChoice { CloseAndCreate, CreateAnother, Duplicate, Cancel };
 
@@ -20,8 +24,8 @@ public:
 
     virtual bool askYesNo(QWidget* parent, const QString& question) = 0;
     virtual Answer askYesNoCancel(QWidget* parent, const QString& question) = 0;
-    // A message with an OK button.
-    virtual void tell(QWidget* parent, const QString& message) = 0;
+    // A message with an OK button; detail, when given, below it (the file concerned).
+    virtual void tell(QWidget* parent, const QString& message, MessageKind kind, const QString& detail = {}) = 0;
     // A message with a check box and an OK button; true when the box was checked.
     virtual bool tellWithCheckBox(QWidget* parent, const QString& message, const QString& checkBoxCaption) = 0;
     // The name chosen, or empty when cancelled.
@@ -37,7 +41,7 @@ class DialogAsker final : public Asker {
 public:
     bool askYesNo(QWidget* parent, const QString& question) override;
     Answer askYesNoCancel(QWidget* parent, const QString& question) override;
-    void tell(QWidget* parent, const QString& message) override;
+    void tell(QWidget* parent, const QString& message, MessageKind kind, const QString& detail) override;
     bool tellWithCheckBox(QWidget* parent, const QString& message, const QString& checkBoxCaption) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& folder,
                          const QString& filter) override;

@@ -287,7 +287,7 @@ QWidget* ChooseTestStep::buildOneColumnPage()
         valueLayout->addWidget(c.hypothetical[i]);
         connect(c.hypothetical[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
-                edit([i](AnalysisChoices& a) { a.HypotheticalChoice = i; });
+                edit([i](AnalysisChoices& a) { a.HypotheticalChoice = static_cast<core::HypotheticalChoice>(i); });
         });
     }
     c.hypotheticalValue = named(new QLineEdit(valueBox), "hypotheticalValue");
@@ -483,8 +483,8 @@ QWidget* ChooseTestStep::buildXYPage()
         connect(c.xyTest[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
                 edit([i](AnalysisChoices& a) {
-                    a.XYTest = i;
-                    a.DoRegression = i == 0;
+                    a.XYTest = static_cast<core::XYTest>(i);
+                    a.DoRegression = a.XYTest == core::XYTest::LinearRegression;
                 });
         });
 
@@ -564,11 +564,11 @@ QWidget* ChooseTestStep::buildTwoByTwoPage()
 
     connect(c.fisherTest, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            edit([](AnalysisChoices& a) { a.TwoByTwoTest = 0; });
+            edit([](AnalysisChoices& a) { a.TwoByTwoTest = core::TwoByTwoTest::Fisher; });
     });
     connect(c.chiSquareTest, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            edit([](AnalysisChoices& a) { a.TwoByTwoTest = 1; });
+            edit([](AnalysisChoices& a) { a.TwoByTwoTest = core::TwoByTwoTest::ChiSquare; });
     });
     connect(c.twoByTwoTwoSided, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
@@ -674,7 +674,7 @@ void ChooseTestStep::load(ChooseTestPage page)
                           : tr("No column holds data yet. Enter data, then choose a test."));
 
     (a.OneColNonParametric ? c.oneColWilcoxon : c.oneColTTest)->setChecked(true);
-    c.hypothetical[static_cast<std::size_t>(std::clamp(a.HypotheticalChoice, 0, 3))]->setChecked(true);
+    c.hypothetical[static_cast<std::size_t>(std::clamp(static_cast<int>(a.HypotheticalChoice), 0, 3))]->setChecked(true);
     c.hypotheticalValue->setText(numberText(a.HypotheticalValue));
     (a.OneColTwoSided ? c.oneColTwoTailed : c.oneColOneTailed)->setChecked(true);
 
@@ -685,18 +685,18 @@ void ChooseTestStep::load(ChooseTestPage page)
 
     (a.OrdinaryAnova ? c.ordinaryAnova : c.repeatedMeasures)->setChecked(true);
     (a.MultiColNonParametric ? c.multiColNonParametric : c.multiColParametric)->setChecked(true);
-    c.onlyIfSignificant->setChecked(a.PostTestState == 2);
+    c.onlyIfSignificant->setChecked(a.PostTestState == core::PostTestState::OnlyIfSignificant);
     loadPostTestList();
     loadControlColumnList();
 
-    c.xyTest[static_cast<std::size_t>(std::clamp(a.XYTest, 0, 2))]->setChecked(true);
+    c.xyTest[static_cast<std::size_t>(std::clamp(static_cast<int>(a.XYTest), 0, 2))]->setChecked(true);
     c.forceThroughPoint->setChecked(a.ForceThroughPoint);
     c.forceX->setText(numberText(a.ForceX));
     c.forceY->setText(numberText(a.ForceY));
     c.runsTest->setChecked(a.RunsTest);
     c.standardCurve->setChecked(a.StandardCurve);
 
-    (a.TwoByTwoTest == 1 ? c.chiSquareTest : c.fisherTest)->setChecked(true);
+    (a.TwoByTwoTest == core::TwoByTwoTest::ChiSquare ? c.chiSquareTest : c.fisherTest)->setChecked(true);
     c.yates->setChecked(a.TwoByTwoYates);
     (a.TwoByTwoTwoSided ? c.twoByTwoTwoSided : c.twoByTwoOneSided)->setChecked(true);
     c.proportions->setChecked(a.TwoByTwoProportions);
@@ -770,7 +770,7 @@ void ChooseTestStep::refresh()
     const AnalysisChoices& a = m_dataSet->choices;
 
     c.hypotheticalLabel->setText(fromUtf8(workflow::hypotheticalValueLabel(a)));
-    c.hypotheticalValue->setEnabled(a.HypotheticalChoice == 3);
+    c.hypotheticalValue->setEnabled(a.HypotheticalChoice == core::HypotheticalChoice::Typed);
 
     c.twoColEqualSD->setEnabled(a.TwoColUnpaired && !a.TwoColNonParametric);
     c.twoColWelch->setEnabled(a.TwoColUnpaired && !a.TwoColNonParametric);
@@ -789,11 +789,11 @@ void ChooseTestStep::refresh()
     c.onlyIfSignificant->setEnabled(listIndex > 0);
     c.multiColWillPerform->setText(fromUtf8(workflow::UpdateSelTest3(a)));
 
-    c.regressionOptions->setEnabled(a.XYTest == 0);
+    c.regressionOptions->setEnabled(a.XYTest == core::XYTest::LinearRegression);
     c.forceX->setEnabled(a.ForceThroughPoint);
     c.forceY->setEnabled(a.ForceThroughPoint);
 
-    c.yates->setEnabled(a.TwoByTwoTest == 1);
+    c.yates->setEnabled(a.TwoByTwoTest == core::TwoByTwoTest::ChiSquare);
 
     c.dependentLabel->setEnabled(a.MultRegAnalysis);
     c.dependentList->setEnabled(a.MultRegAnalysis);

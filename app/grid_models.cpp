@@ -58,7 +58,7 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const
         const Real value = table.value(row, column);
         if (isMissing(value))
             return {};
-        return fromUtf8(table.FormatCell(column, value, table.isExcluded(row, column), false));
+        return fromUtf8(table.FormatCell(column, value, table.isExcluded(row, column), core::CellDecimals::OfColumn));
     }
     case Qt::EditRole: {
         const Real value = table.value(row, column);
@@ -228,7 +228,7 @@ QVariant SummaryGridModel::data(const QModelIndex& index, int role) const
             return QString();
         if (role == Qt::EditRole)
             return fromUtf8(core::summaryFileText(value));
-        return fromUtf8(m_dataSet.table.FormatCell(column, value, false, true));
+        return fromUtf8(m_dataSet.table.FormatCell(column, value, false, core::CellDecimals::Default));
     }
     if (role == Qt::TextAlignmentRole)
         return index.row() == TitleRow ? QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter)

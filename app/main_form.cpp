@@ -400,7 +400,7 @@ TAnalysisForm* TMainForm::newDocument()
     if (calculating())
         return nullptr;
     if (documents().size() >= MaxDocuments) {
-        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage));
+        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage), MessageKind::Warning);
         return nullptr;
     }
     auto* form = new TAnalysisForm(std::make_unique<core::DataSet>(), m_context);
@@ -439,9 +439,10 @@ TAnalysisForm* TMainForm::openDataFile(const QString& path, bool asNewName)
         statusBar()->clearMessage();
     }
     if (!result.dataSet) {
-        m_context.asker.tell(this, QString::fromStdString(result.message));
+        m_context.asker.tell(this, QString::fromStdString(result.message), MessageKind::Critical, path);
         return nullptr;
     }
+    const QString warning = QString::fromStdString(result.warning);
     auto* form = new TAnalysisForm(std::move(result.dataSet), m_context);
     if (asNewName)
         form->setDefaultName(freeDefaultNumber());
@@ -449,6 +450,8 @@ TAnalysisForm* TMainForm::openDataFile(const QString& path, bool asNewName)
         form->setFilePath(path);
     addDocument(form);
     form->goToStep(Step::EnterData);
+    if (!warning.isEmpty())
+        m_context.asker.tell(this, warning, MessageKind::Warning, path);
     return form;
 }
 
@@ -465,21 +468,25 @@ TAnalysisForm* TMainForm::openFileByName(const QString& path)
             return form;
         }
     if (!QFileInfo(absolute).isFile()) {
-        m_context.asker.tell(this, QString::fromUtf8(FileNotFoundMessage));
+        m_context.asker.tell(this, QString::fromUtf8(FileNotFoundMessage), MessageKind::Critical, absolute);
+        return nullptr;
+    }
+    if (static_cast<std::uintmax_t>(QFileInfo(absolute).size()) > core::MaxFileBytes) {
+        m_context.asker.tell(this, QString::fromUtf8(core::TooLargeMessage), MessageKind::Critical, absolute);
         return nullptr;
     }
     if (core::DetectFileFormat(absolute.toStdString()) == 0) {
-        m_context.asker.tell(this, QString::fromUtf8(core::NotADataFileMessage));
+        m_context.asker.tell(this, QString::fromUtf8(core::NotADataFileMessage), MessageKind::Critical, absolute);
         return nullptr;
     }
     if (const auto version = core::ReadFileVersion(absolute.toStdString()); version && *version > 3.1L) {
-        m_context.asker.tell(this, QString::fromUtf8(core::NewerVersionMessage));
+        m_context.asker.tell(this, QString::fromUtf8(core::NewerVersionMessage), MessageKind::Critical, absolute);
         return nullptr;
     }
     TAnalysisForm* active = activeDocument();
     TAnalysisForm* replaced = active && active->isUntouched() ? active : nullptr;
     if (documents().size() - (replaced ? 1 : 0) >= MaxDocuments) {
-        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage));
+        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage), MessageKind::Warning);
         return nullptr;
     }
     if (replaced)
@@ -528,7 +535,7 @@ TAnalysisForm* TMainForm::duplicateActiveDocument()
     if (!source)
         return nullptr;
     if (documents().size() >= MaxDocuments) {
-        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage));
+        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage), MessageKind::Warning);
         return nullptr;
     }
     source->commitPendingEdits();
@@ -537,7 +544,8 @@ TAnalysisForm* TMainForm::duplicateActiveDocument()
     // copy of this one) can race for the file's name.
     const QTemporaryDir folder;
     if (!folder.isValid()) {
-        m_context.asker.tell(this, tr("Could not write to %1.").arg(QLatin1String(DuplicateFileName)));
+        m_context.asker.tell(this, tr("Could not write to %1.").arg(QLatin1String(DuplicateFileName)),
+                             MessageKind::Critical);
         return nullptr;
     }
     const QString path = folder.filePath(QLatin1String(DuplicateFileName));
@@ -547,7 +555,8 @@ TAnalysisForm* TMainForm::duplicateActiveDocument()
     const core::SaveResult written = workflow::saveDocument(copy, path.toStdString());
     if (!written.ok) {
         m_context.asker.tell(this, tr("Error writing to %1: %2.")
-                                       .arg(QLatin1String(DuplicateFileName), QString::fromStdString(written.error)));
+                                       .arg(QLatin1String(DuplicateFileName), QString::fromStdString(written.error)),
+                             MessageKind::Critical);
         return nullptr;
     }
     TAnalysisForm* duplicate = openDataFile(path, true);

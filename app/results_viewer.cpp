@@ -128,7 +128,7 @@ TResultsViewer::TResultsViewer(QWidget* parent)
     updateMetrics();
 
     m_showMessage = [this](const QString& message) {
-        QMessageBox::information(window(), QGuiApplication::applicationDisplayName(), message);
+        QMessageBox::warning(window(), QGuiApplication::applicationDisplayName(), message);
     };
 }
 

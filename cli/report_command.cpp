@@ -27,12 +27,17 @@ struct Options {
 // Parses the command line; returns an error text, empty when it is fine.
 std::string parse(const std::vector<std::string>& args, Options& options)
 {
+    // The option whose value was the last argument: when no file name is left
+    // over, the user gave that option no value and its "value" is the file.
+    std::string lastValueError;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&](const char* name) -> const std::string* {
+        lastValueError.clear();
+        auto value = [&](const char* missing) -> const std::string* {
             if (i + 1 >= args.size())
                 return nullptr;
-            (void)name;
+            if (i + 2 == args.size())
+                lastValueError = missing;
             return &args[++i];
         };
         if (arg == "--help" || arg == "-h") {
@@ -42,7 +47,7 @@ std::string parse(const std::vector<std::string>& args, Options& options)
         } else if (arg == "--stats") {
             options.stats = true;
         } else if (arg == "--set") {
-            const std::string* text = value("--set");
+            const std::string* text = value("--set needs NAME=VALUE");
             if (!text)
                 return "--set needs NAME=VALUE";
             const size_t equals = text->find('=');
@@ -50,14 +55,14 @@ std::string parse(const std::vector<std::string>& args, Options& options)
                 return "--set needs NAME=VALUE, not '" + *text + "'";
             options.sets.emplace_back(text->substr(0, equals), text->substr(equals + 1));
         } else if (arg == "--select") {
-            const std::string* text = value("--select");
+            const std::string* text = value("--select needs column letters such as A,C");
             if (!text)
                 return "--select needs column letters such as A,C";
             options.select = *text;
             options.hasSelect = true;
         } else if (arg == "--save") {
-            const std::string* text = value("--save");
-            if (!text)
+            const std::string* text = value("--save needs a file name");
+            if (!text || text->empty())
                 return "--save needs a file name";
             options.save = *text;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -69,7 +74,7 @@ std::string parse(const std::vector<std::string>& args, Options& options)
         }
     }
     if (!options.help && !options.version && options.file.empty())
-        return "no data file given";
+        return lastValueError.empty() ? "no data file given" : lastValueError;
     return {};
 }
 
@@ -107,10 +112,10 @@ std::string usageText()
         "\n"
         "Options:\n"
         "  --stats            print the column statistics grid instead (TAB between cells)\n"
-        "  --set NAME=VALUE   change one analysis choice before calculating (repeatable);\n"
-        "                     flags take 0 or 1, IndependentColumns takes letters (B,C,D),\n"
-        "                     SelectedPairs takes letter pairs (A-B,A-C)\n"
-        "  --select A,C       select exactly these columns (AllColumns becomes 0)\n"
+        "  --set NAME=VALUE   change one analysis choice (listed below) before\n"
+        "                     calculating (repeatable)\n"
+        "  --select A,C       select exactly these columns, each holding data\n"
+        "                     (AllColumns becomes 0)\n"
         "  --save OUT.OXD     write the data set with the changed choices to a new file\n"
         "  --help             show this text\n"
         "  --version          show the version\n"
@@ -120,17 +125,8 @@ std::string usageText()
         "During a long exact calculation Ctrl+C uses the approximate P value; a second\n"
         "Ctrl+C ends the program.\n"
         "\n"
-        "Choices:";
-    int column = 8;
-    for (const std::string& name : choiceNames()) {
-        if (column + static_cast<int>(name.size()) + 1 > 78) {
-            text += "\n ";
-            column = 1;
-        }
-        text += ' ' + name;
-        column += static_cast<int>(name.size()) + 1;
-    }
-    return text + '\n';
+        "Choices (--set NAME=VALUE):\n";
+    return text + choicesHelp();
 }
 
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -157,6 +153,8 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         return ExitFailure;
     }
     core::DataSet& dataSet = *opened.dataSet;
+    if (!opened.warning.empty())
+        err << "ombrix-report: " << options.file << ": " << opened.warning << '\n';
 
     if (options.hasSelect) {
         if (const std::string error = selectColumns(dataSet, options.select); !error.empty()) {
@@ -185,7 +183,7 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         const workflow::CalculateOutcome outcome = workflow::Calculate(dataSet, target);
         if (progressOut)
             *progressOut = nullptr;
-        if (outcome == workflow::CalculateOutcome::Message || target.reportCode != 0)
+        if (outcome == workflow::CalculateOutcome::Message || target.reportCode != 0 || results->hasNoResult())
             status = ExitMessage;
         for (int i = 0; i < results->indexedLineCount(); ++i)
             out << analyses::stripMarks(results->line(i)) << '\n';

@@ -14,17 +14,27 @@ inline constexpr int SelectedPairCount = TableColumns * (TableColumns + 1) / 2;
 // Index of the pair (i, j), i < j, in SelectedPairs; -1 for anything else.
 int selectedPairIndex(int i, int j);
 
+// The choices with named values. The numbers are those the data file keeps.
+enum class ColumnCategory { None = 0, One = 1, Two = 2, ThreeOrMore = 3 };
+enum class HypotheticalChoice { Zero = 0, One = 1, Hundred = 2, Typed = 3 };
+enum class PostTestState { Perform = 0, None = 1, OnlyIfSignificant = 2 };
+enum class PostTestMethod { Bonferroni = 0, Tukey = 1, Dunnett = 2, StudentNewmanKeuls = 3, LinearTrend = 4 };
+enum class PostTestPairs { All = 0, Selected = 1, VersusControl = 2 };
+enum class TwoByTwoTest { Fisher = 0, ChiSquare = 1 };
+enum class XYTest { LinearRegression = 0, Pearson = 1, Spearman = 2 };
+
 // Every choice of the choose-test step, kept with the data set and saved in
 // its file. Field names follow the controls they mirror; the defaults are
-// those of a new document.
+// those of a new document. Each field has its row in the choice table
+// (core/choice_table.cpp), which the file, --set and its help go by.
 struct AnalysisChoices {
     // Columns.
-    int ColumnCategory = 0;  // 0 none, 1, 2, 3 = three or more; derived from the selection
+    core::ColumnCategory ColumnCategory = core::ColumnCategory::None;  // derived from the selection
     bool AllColumns = true;
 
     // One column.
     bool OneColNonParametric = false;
-    int HypotheticalChoice = 0;  // 0: 0.0, 1: 1.0, 2: 100, 3: typed
+    core::HypotheticalChoice HypotheticalChoice = core::HypotheticalChoice::Zero;
     Real HypotheticalValue = 0;
     bool OneColTwoSided = true;
     std::int32_t OneColColumn = -1;
@@ -40,14 +50,14 @@ struct AnalysisChoices {
     // Three or more columns.
     bool OrdinaryAnova = true;
     bool MultiColNonParametric = false;
-    int PostTestState = 2;   // 0 perform, 1 none, 2 only when P < 0.05
-    int PostTestMethod = 1;  // 0 Bonferroni, 1 Tukey, 2 Dunnett, 3 Student-Newman-Keuls, 4 linear trend
-    int PostTestPairs = 0;   // 0 all pairs, 1 selected pairs, 2 all versus a control
+    core::PostTestState PostTestState = core::PostTestState::OnlyIfSignificant;
+    core::PostTestMethod PostTestMethod = core::PostTestMethod::Tukey;
+    core::PostTestPairs PostTestPairs = core::PostTestPairs::All;
     std::int32_t ControlColumn = 0;  // position among the analysed columns; -1 unset
     std::array<bool, SelectedPairCount> SelectedPairs = allPairsSelected();
 
     // Two-by-two table.
-    int TwoByTwoTest = 0;  // 0 Fisher's exact test, 1 chi-square
+    core::TwoByTwoTest TwoByTwoTest = core::TwoByTwoTest::Fisher;
     bool TwoByTwoYates = true;
     bool TwoByTwoTwoSided = true;
     bool TwoByTwoProportions = true;
@@ -56,7 +66,7 @@ struct AnalysisChoices {
     bool TwoByTwoSensitivity = false;
 
     // XY data.
-    int XYTest = 0;  // 0 linear regression, 1 Pearson, 2 Spearman
+    core::XYTest XYTest = core::XYTest::LinearRegression;
     bool DoRegression = true;
     bool ForceThroughPoint = false;
     Real ForceX = 0;
@@ -71,6 +81,8 @@ struct AnalysisChoices {
 
     // Summary grid and graph: SD (true) or SEM listed first and drawn as error bars.
     bool ShowSD = true;
+
+    bool operator==(const AnalysisChoices&) const = default;
 
     static std::array<bool, SelectedPairCount> allPairsSelected()
     {

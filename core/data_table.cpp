@@ -362,14 +362,14 @@ std::string exponentText(Real x)
     return text;
 }
 
-std::string DataTable::FormatCell(int column, Real value, bool excluded, bool useDefaultDecimals) const
+std::string DataTable::FormatCell(int column, Real value, bool excluded, CellDecimals decimals) const
 {
     if (isMissing(value))
         return {};
     std::string text;
     if (inExponentRange(value)) {
         text = exponentText(value);
-    } else if (useDefaultDecimals) {
+    } else if (decimals == CellDecimals::Default) {
         // Never more than 14 digits in all: beyond them a value shows only
         // the noise of its binary form.
         const int integerDigits =

@@ -50,6 +50,10 @@ struct ColumnRecord {
     bool passedNormality = false;
 };
 
+// The decimals a cell is shown with: its column's (fixed, else automatic),
+// or the default ones with trailing zeros cut.
+enum class CellDecimals { OfColumn, Default };
+
 // The cell store of one data set: 10001 rows by 52 columns of extended values
 // with exclusion marks, titles, per-column records, decimals and selection.
 // Analyses read it only through GetAnalysisValue, so blanks, excluded values
@@ -155,7 +159,7 @@ public:
     // digits) for magnitudes above 1E7 or below 0.0001, else fixed notation with
     // the column's decimals (or the default decimals with trailing zeros cut);
     // "*" before an excluded value; empty for a blank.
-    std::string FormatCell(int column, Real value, bool excluded, bool useDefaultDecimals) const;
+    std::string FormatCell(int column, Real value, bool excluded, CellDecimals decimals) const;
 
 private:
     int checkedColumn(int index) const;

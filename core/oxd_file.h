@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,8 +24,15 @@ inline constexpr const char* CompatibilityWarningMessage =
     "Because this data table is so large, this file cannot be opened by prior versions of Ombrix.";
 inline constexpr const char* CompatibilityCheckBoxCaption = "Don't show this message again";
 
+inline constexpr const char* TooManyRowsMessage =
+    "This file holds more than 10000 rows of data. Only the first 10000 rows were read.";
+inline constexpr const char* TooLargeMessage =
+    "This file is too large to be opened. Ombrix data files are at most 256 MB.";
+
 // Rows a data file holds at the most.
 inline constexpr int MaxFileRows = 10000;
+// Files are read whole; nothing larger is opened.
+inline constexpr std::uintmax_t MaxFileBytes = 256u * 1024 * 1024;
 
 // Format number of a file from its header: 0 not a data file, 1 Raw,
 // 2 MeanSDN, 3 MeanSEMN, 4 LargerTable, 5 TwoByTwo, 6 XY, 7 MultipleRegression.
@@ -47,9 +55,8 @@ struct SaveResult {
     bool currentLayout = false; // the compatibility warning may be due
 };
 
-// Writes to a temporary file beside path and replaces path only when the
-// whole file was written, so a failed save never destroys the previous file.
-// Clears the modified flag on success.
+// Replaces the file at path as a whole (see replaceFileAtomically): a failed
+// save never destroys the previous file. Clears the modified flag on success.
 SaveResult saveDataSet(DataSet& dataSet, const std::string& path);
 
 // Whether to show the compatibility warning after a save, and the bookkeeping
@@ -59,6 +66,7 @@ bool compatibilityWarningDue(DataSet& dataSet, const SaveResult& result, bool wa
 struct OpenResult {
     std::unique_ptr<DataSet> dataSet;  // null when the file was refused
     std::string message;               // the message to show when refused
+    std::string warning;               // read, but not all of it: tell the user
 };
 
 // Reads a data file. Whatever cannot be read becomes blank or keeps the

@@ -77,7 +77,7 @@ int main(int argc, char** argv)
         d.chooseFormat(DataFormat::Raw);
         d.table.setTitle("Plant growth, control group");
         typeColumn(d, 0, "Control", {"4.17", "5.58", "5.18", "6.11", "4.50", "4.61", "5.17", "4.53", "5.33", "5.14"});
-        d.choices.HypotheticalChoice = 3;
+        d.choices.HypotheticalChoice = ombrix::core::HypotheticalChoice::Typed;
         d.choices.HypotheticalValue = 5;
         notes(d, {"Dried weight (g) of ten plants grown under control conditions, from",
                   "Dobson (1983), An Introduction to Statistical Modelling, p. 9.",

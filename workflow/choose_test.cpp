@@ -24,45 +24,49 @@ std::vector<std::string> postTestListItems(bool nonParametric)
 int postTestListIndex(const AnalysisChoices& choices, bool nonParametric)
 {
     int index = 0;
-    if (choices.PostTestState == 1)
+    if (choices.PostTestState == PostTestState::None) {
         index = 0;
-    else if (choices.PostTestMethod == 0)
-        index = choices.PostTestPairs == 1 ? 1 : 2;
-    else if (choices.PostTestMethod == 1)
-        index = 3;
-    else if (choices.PostTestMethod == 2)
-        index = 5;
-    else if (choices.PostTestMethod == 3)
-        index = 4;
-    else
-        index = 6;
+    } else {
+        switch (choices.PostTestMethod) {
+        case PostTestMethod::Bonferroni: index = choices.PostTestPairs == PostTestPairs::Selected ? 1 : 2; break;
+        case PostTestMethod::Tukey: index = 3; break;
+        case PostTestMethod::Dunnett: index = 5; break;
+        case PostTestMethod::StudentNewmanKeuls: index = 4; break;
+        case PostTestMethod::LinearTrend: index = 6; break;
+        }
+    }
     return nonParametric ? std::min(index, 2) : index;
 }
 
 bool choosePostTestItem(AnalysisChoices& choices, int index, bool onlyIfSignificantChecked)
 {
+    using M = PostTestMethod;
+    using P = PostTestPairs;
+    // Item 0 is "(No post test)" and sets neither.
     static constexpr struct {
-        int method;
-        int pairs;
-    } effects[] = {{-1, -1}, {0, 1}, {0, 0}, {1, 0}, {3, 0}, {2, 2}, {4, 0}};
+        M method;
+        P pairs;
+    } effects[] = {{M::Tukey, P::All},      {M::Bonferroni, P::Selected}, {M::Bonferroni, P::All},
+                   {M::Tukey, P::All},      {M::StudentNewmanKeuls, P::All}, {M::Dunnett, P::VersusControl},
+                   {M::LinearTrend, P::All}};
     if (index < 0 || index > 6)
         return onlyIfSignificantChecked;
     if (index == 0) {
-        choices.PostTestState = 1;
+        choices.PostTestState = PostTestState::None;
         return false;
     }
     choices.PostTestMethod = effects[index].method;
     choices.PostTestPairs = effects[index].pairs;
-    choices.PostTestState = onlyIfSignificantChecked ? 2 : 0;
+    choices.PostTestState = onlyIfSignificantChecked ? PostTestState::OnlyIfSignificant : PostTestState::Perform;
     return onlyIfSignificantChecked;
 }
 
 void setOnlyIfSignificant(AnalysisChoices& choices, bool checked, int listIndex)
 {
     if (checked)
-        choices.PostTestState = 2;
+        choices.PostTestState = PostTestState::OnlyIfSignificant;
     else
-        choices.PostTestState = listIndex == 0 ? 1 : 0;
+        choices.PostTestState = listIndex == 0 ? PostTestState::None : PostTestState::Perform;
 }
 
 std::string UpdateSelTest2(const AnalysisChoices& choices)
@@ -94,16 +98,17 @@ std::string hypotheticalValueLabel(const AnalysisChoices& choices)
 Real hypotheticalValueOfChoice(const AnalysisChoices& choices)
 {
     switch (choices.HypotheticalChoice) {
-    case 0: return 0;
-    case 1: return 1;
-    case 2: return 100;
-    default: return choices.HypotheticalValue;
+    case HypotheticalChoice::Zero: return 0;
+    case HypotheticalChoice::One: return 1;
+    case HypotheticalChoice::Hundred: return 100;
+    case HypotheticalChoice::Typed: break;
     }
+    return choices.HypotheticalValue;
 }
 
-int columnCategory(int selectedColumnsWithData)
+core::ColumnCategory columnCategory(int selectedColumnsWithData)
 {
-    return std::clamp(selectedColumnsWithData, 0, 3);
+    return static_cast<core::ColumnCategory>(std::clamp(selectedColumnsWithData, 0, 3));
 }
 
 ChooseTestPage prepareChooseTest(core::DataSet& dataSet)
@@ -136,11 +141,12 @@ ChooseTestPage prepareChooseTest(core::DataSet& dataSet)
         table.selectAllColumnsWithData();
     dataSet.choices.ColumnCategory = columnCategory(table.countSelectedColumnsWithData());
     switch (dataSet.choices.ColumnCategory) {
-    case 1: return ChooseTestPage::OneColumn;
-    case 2: return ChooseTestPage::TwoColumns;
-    case 3: return ChooseTestPage::ThreeOrMoreColumns;
-    default: return ChooseTestPage::None;
+    case core::ColumnCategory::None: break;
+    case core::ColumnCategory::One: return ChooseTestPage::OneColumn;
+    case core::ColumnCategory::Two: return ChooseTestPage::TwoColumns;
+    case core::ColumnCategory::ThreeOrMore: return ChooseTestPage::ThreeOrMoreColumns;
     }
+    return ChooseTestPage::None;
 }
 
 PostTestControls postTestControls(int listIndex, int selectedColumnsWithData)

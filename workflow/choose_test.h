@@ -12,6 +12,10 @@
 namespace ombrix::workflow {
 
 using core::AnalysisChoices;
+using core::HypotheticalChoice;
+using core::PostTestMethod;
+using core::PostTestPairs;
+using core::PostTestState;
 
 // The post-test list: parametric items 0..6, nonparametric items 0..2.
 std::vector<std::string> postTestListItems(bool nonParametric);
@@ -35,13 +39,13 @@ std::string UpdateSelTest3(const AnalysisChoices& choices);
 
 // "Hypothetical mean=" for the t test, "Hypothetical median=" for the Wilcoxon test.
 std::string hypotheticalValueLabel(const AnalysisChoices& choices);
-// The value for HypotheticalChoice 0, 1 and 2; the typed value for 3.
+// The value HypotheticalChoice names; the typed value for Typed.
 Real hypotheticalValueOfChoice(const AnalysisChoices& choices);
 
 enum class ChooseTestPage { None, OneColumn, TwoColumns, ThreeOrMoreColumns, XYFit, TwoByTwo, MultipleRegression };
 
-// Column category from the count of selected columns with data: 0, 1, 2 or 3 (three or more).
-int columnCategory(int selectedColumnsWithData);
+// Column category from the count of selected columns with data.
+core::ColumnCategory columnCategory(int selectedColumnsWithData);
 
 // Refreshes the column statistics where the format needs them, settles the
 // selection and ColumnCategory, and tells which page to show. For multiple

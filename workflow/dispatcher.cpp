@@ -12,8 +12,13 @@
 namespace ombrix::workflow {
 
 using analyses::ResultsBuffer;
+using core::ColumnCategory;
 using core::DataSet;
 using core::DataTable;
+using core::PostTestMethod;
+using core::PostTestPairs;
+using core::TwoByTwoTest;
+using core::XYTest;
 
 namespace {
 
@@ -112,7 +117,8 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
     DataTable& table = dataSet.table;
     core::AnalysisChoices& choices = dataSet.choices;
 
-    if (choices.AllColumns && choices.ColumnCategory != 1 && choices.ColumnCategory != 2)
+    if (choices.AllColumns && choices.ColumnCategory != ColumnCategory::One &&
+        choices.ColumnCategory != ColumnCategory::Two)
         table.selectAllColumnsWithData();
 
     ColumnsSetAside setAside(table, true, false);
@@ -129,7 +135,8 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
     }
     // Only a post test on selected pairs can be left without a pair; a test
     // of one or two columns has no post test and runs whatever that list says.
-    if (choices.ColumnCategory == 3 && choices.PostTestPairs == 1 && choices.PostTestMethod == 0 &&
+    if (choices.ColumnCategory == ColumnCategory::ThreeOrMore && choices.PostTestPairs == PostTestPairs::Selected &&
+        choices.PostTestMethod == PostTestMethod::Bonferroni &&
         !anyAnalysedPairSelected(choices, analysed)) {
         showMessage(dataSet, target, NoPairSelectedMessage);
         return CalculateOutcome::Message;
@@ -146,7 +153,7 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
 
     runAnalysis(dataSet, target, [&] {
         switch (choices.ColumnCategory) {
-        case 1: {
+        case ColumnCategory::One: {
             choices.OneColColumn = firstSelectedColumnWithData(table, -1);
             analyses::OneColumnTestInput input;
             input.column = columnInput(table, choices.OneColColumn);
@@ -156,7 +163,7 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
             analyses::OneColumnTest(table, input, target.results, target.progress);
             break;
         }
-        case 2: {
+        case ColumnCategory::Two: {
             choices.TwoColFirst = firstSelectedColumnWithData(table, -1);
             choices.TwoColSecond = firstSelectedColumnWithData(table, choices.TwoColFirst);
             analyses::TwoColumnTestInput input;
@@ -174,8 +181,8 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
             analyses::MultiColumnTestInput input;
             input.nonParametric = choices.MultiColNonParametric;
             input.ordinary = choices.OrdinaryAnova;
-            input.postTestMethod = postTest.method;
-            input.postTestState = choices.PostTestState;
+            input.postTestMethod = static_cast<int>(postTest.method);
+            input.postTestState = static_cast<int>(choices.PostTestState);
             input.controlColumn = choices.ControlColumn;
             input.selectedPairsOnly = postTest.selectedPairsOnly;
             input.selectedPairs = postTest.pairs;
@@ -224,9 +231,9 @@ CalculateOutcome xyDispatch(DataSet& dataSet, CalculationTarget& target)
         }
         if (!fitted)
             target.regression[0] = MissingValue;
-        if (choices.XYTest == 1)
+        if (choices.XYTest == XYTest::Pearson)
             analyses::PearsonCorrelation(table, target.results);
-        else if (choices.XYTest == 2)
+        else if (choices.XYTest == XYTest::Spearman)
             analyses::SpearmanCorrelation(table, target.results, target.progress);
     });
 }
@@ -243,9 +250,9 @@ CalculateOutcome twoByTwoDispatch(DataSet& dataSet, CalculationTarget& target)
         input.oddsRatio = choices.TwoByTwoOddsRatio;
         input.relativeRisk = choices.TwoByTwoRelativeRisk;
         input.sensitivity = choices.TwoByTwoSensitivity;
-        input.chiSquare = choices.TwoByTwoTest == 1;
+        input.chiSquare = choices.TwoByTwoTest == TwoByTwoTest::ChiSquare;
         input.yates = choices.TwoByTwoYates;
-        input.fisher = choices.TwoByTwoTest == 0;
+        input.fisher = choices.TwoByTwoTest == TwoByTwoTest::Fisher;
         analyses::TwoByTwoAnalysis(dataSet.table, input, target.results);
     });
     return CalculateOutcome::Calculated;
@@ -300,28 +307,28 @@ EffectivePostTest effectivePostTest(const core::AnalysisChoices& choices)
     EffectivePostTest effective;
     effective.method = choices.PostTestMethod;
     effective.pairs = choices.SelectedPairs;
-    const int pairs = choices.PostTestPairs;
+    const PostTestPairs pairs = choices.PostTestPairs;
     if (!choices.MultiColNonParametric) {
-        if (pairs == 1) {
-            effective.method = 0;
+        if (pairs == PostTestPairs::Selected) {
+            effective.method = PostTestMethod::Bonferroni;
             effective.selectedPairsOnly = true;
-        } else if (pairs == 2) {
-            effective.method = 2;
+        } else if (pairs == PostTestPairs::VersusControl) {
+            effective.method = PostTestMethod::Dunnett;
         }
         return effective;
     }
-    effective.method = 1;
-    if (pairs == 1) {
+    effective.method = PostTestMethod::Tukey;
+    if (pairs == PostTestPairs::Selected) {
         effective.selectedPairsOnly = true;
-    } else if (pairs == 2 && choices.OrdinaryAnova) {
+    } else if (pairs == PostTestPairs::VersusControl && choices.OrdinaryAnova) {
         // Dunn's test against the control: exactly the pairs that contain it.
         const int control = choices.ControlColumn < 0 ? 0 : choices.ControlColumn;
         effective.selectedPairsOnly = true;
         for (int i = 0; i <= core::TableColumns; ++i)
             for (int j = i + 1; j <= core::TableColumns; ++j)
                 effective.pairs[core::selectedPairIndex(i, j)] = i == control || j == control;
-    } else if (pairs == 2) {
-        effective.method = 2;
+    } else if (pairs == PostTestPairs::VersusControl) {
+        effective.method = PostTestMethod::Dunnett;
     }
     return effective;
 }

@@ -41,7 +41,7 @@ CalculateOutcome Calculate(core::DataSet& dataSet, CalculationTarget& target);
 // The post-test method and pairs the three-or-more-column analysis is given,
 // from the stored choices.
 struct EffectivePostTest {
-    int method = 1;
+    core::PostTestMethod method = core::PostTestMethod::Tukey;
     bool selectedPairsOnly = false;
     std::array<bool, core::SelectedPairCount> pairs{};
 };

@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,8 @@ public:
 
     QStringList questions;  // every question asked, in order
     QStringList messages;   // every message shown, in order
+    std::vector<MessageKind> kinds;  // their icons
+    QStringList details;
     QStringList saveProposals;
 
     bool askYesNo(QWidget*, const QString& question) override { return answer(yesNo, question, false); }
@@ -48,7 +51,12 @@ public:
     {
         return answer(yesNoCancel, question, Answer::Cancel);
     }
-    void tell(QWidget*, const QString& message) override { messages.append(message); }
+    void tell(QWidget*, const QString& message, MessageKind kind, const QString& detail) override
+    {
+        messages.append(message);
+        kinds.push_back(kind);
+        details.append(detail);
+    }
     bool tellWithCheckBox(QWidget*, const QString& message, const QString&) override
     {
         messages.append(message);

@@ -158,6 +158,9 @@ TEST_F(DocumentsTest, OpeningRefusesWhatIsNotADataFile)
     writeText(text, "just some text\r\n");
     const QString newer = path(QStringLiteral("newer.OXD"));
     writeText(newer, "Tarvenly Ombrix for Windows Version 4\r\n3.2\r\n1\r\n\r\n\r\n\r\n");
+    const QString huge = path(QStringLiteral("huge.OXD"));
+    writeText(huge, "x\r\n3.00\r\n1\r\n");
+    QFile(huge).resize(static_cast<qint64>(core::MaxFileBytes) + 1);  // sparse: takes no room
 
     struct Case {
         QString file;
@@ -167,11 +170,16 @@ TEST_F(DocumentsTest, OpeningRefusesWhatIsNotADataFile)
         {text, QString::fromUtf8(core::NotADataFileMessage)},
         {newer, QString::fromUtf8(core::NewerVersionMessage)},
         {path(QStringLiteral("missing.OXD")), QString::fromUtf8(FileNotFoundMessage)},
+        {huge, QString::fromUtf8(core::TooLargeMessage)},
     };
     for (const Case& c : cases) {
         asker.messages.clear();
+        asker.kinds.clear();
+        asker.details.clear();
         EXPECT_EQ(mainForm->openFileByName(c.file), nullptr);
         EXPECT_EQ(asker.messages, QStringList{c.message}) << c.file.toStdString();
+        EXPECT_EQ(asker.kinds, std::vector<MessageKind>{MessageKind::Critical});
+        EXPECT_EQ(asker.details, QStringList{c.file});
     }
     EXPECT_TRUE(mainForm->documents().isEmpty());
     EXPECT_TRUE(mainForm->settings().recentFiles.entries().isEmpty());
@@ -180,6 +188,18 @@ TEST_F(DocumentsTest, OpeningRefusesWhatIsNotADataFile)
     asker.messages.clear();
     EXPECT_EQ(mainForm->openRecent(0), nullptr);
     EXPECT_EQ(asker.messages, QStringList{QString::fromUtf8(FileNotFoundMessage)});
+}
+
+TEST_F(DocumentsTest, RowsBeyondTheTableAreReported)
+{
+    const QString file = path(QStringLiteral("rows.OXD"));
+    QByteArray text = "x\r\n3.00\r\n1\r\n\r\n\r\n\r\n\r\n";
+    for (int r = 0; r <= core::MaxFileRows; ++r)
+        text += "1,\r\n";
+    writeText(file, text);
+    EXPECT_NE(mainForm->openFileByName(file), nullptr);
+    EXPECT_EQ(asker.messages, QStringList{QString::fromUtf8(core::TooManyRowsMessage)});
+    EXPECT_EQ(asker.kinds, std::vector<MessageKind>{MessageKind::Warning});
 }
 
 TEST_F(DocumentsTest, OpeningReplacesAnUntouchedDocumentAndActivatesOneAlreadyOpen)

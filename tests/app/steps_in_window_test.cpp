@@ -54,11 +54,11 @@ TEST_F(StepsInWindowTest, StatisticsAndChooseTestStepsFollowTheData)
     EXPECT_TRUE(mainForm->commandAction(Command::Copy)->isEnabled());
     EXPECT_FALSE(mainForm->commandAction(Command::AppendToNotes)->isEnabled());
     trigger(Command::StepChooseTest);
-    EXPECT_EQ(form->dataSet().choices.ColumnCategory, 1);
+    EXPECT_EQ(form->dataSet().choices.ColumnCategory, core::ColumnCategory::One);
     trigger(Command::StepEnterData);
     typeColumn(1, {QStringLiteral("4"), QStringLiteral("5")});
     trigger(Command::StepChooseTest);
-    EXPECT_EQ(form->dataSet().choices.ColumnCategory, 2);
+    EXPECT_EQ(form->dataSet().choices.ColumnCategory, core::ColumnCategory::Two);
 }
 
 TEST_F(StepsInWindowTest, AnEmptyTableReportsTheMessage)

@@ -63,48 +63,36 @@ TEST(Examples, ReadAndWrittenAgainByteForByte)
     EXPECT_EQ(formats.size(), 7u);
 }
 
+// Each example as it is, then some with other tests chosen on the command line.
 TEST(Examples, ReportsAsTheResultsStepShowsThem)
 {
-    for (const std::string& name : exampleNames()) {
-        const CommandRun r = run({Examples + "/" + name + ".OXD"});
-        EXPECT_EQ(r.status, ExitReport) << name << r.err;
-        EXPECT_TRUE(r.err.empty()) << name;
-        EXPECT_EQ(r.out.find('\x80'), std::string::npos) << name;  // no marks
-        EXPECT_TRUE(testing::matchesGolden(r.out, "cli/" + name + ".txt")) << name;
-    }
-}
-
-// The same files with other tests chosen on the command line.
-TEST(Examples, ReportsWithChangedChoices)
-{
-    const struct {
-        const char* file;
-        std::vector<std::string> sets;
-        const char* golden;
-    } cases[] = {
-        {"sleep_paired", {"TwoColNonParametric=1"}, "sleep_wilcoxon_matched_pairs"},
-        {"sleep_paired", {"TwoColUnpaired=1"}, "sleep_unpaired_t"},
-        {"sleep_paired", {"TwoColUnpaired=1", "TwoColEqualSD=0", "TwoColTwoSided=0"}, "sleep_welch_one_tailed"},
-        {"sleep_paired", {"TwoColUnpaired=1", "TwoColNonParametric=1"}, "sleep_mann_whitney"},
-        {"plant_weight_one_column", {"OneColNonParametric=1"}, "plant_weight_wilcoxon"},
-        {"car_stopping_xy", {"DoRegression=0", "XYTest=1"}, "car_stopping_pearson"},
-        {"car_stopping_xy", {"DoRegression=0", "XYTest=2"}, "car_stopping_spearman"},
-        {"plant_growth_mean_sem", {"AllColumns=0"}, "plant_growth_selected_unpaired"},
+    struct Case {
+        std::string file;
+        std::vector<std::string> options;
+        std::string golden;
     };
-    for (const auto& c : cases) {
-        std::vector<std::string> args;
-        for (const std::string& set : c.sets) {
-            args.push_back("--set");
-            args.push_back(set);
-        }
-        if (std::string(c.golden) == "plant_growth_selected_unpaired") {
-            args.push_back("--select");
-            args.push_back("A,C");
-        }
+    std::vector<Case> cases = {
+        {"sleep_paired", {"--set", "TwoColNonParametric=1"}, "sleep_wilcoxon_matched_pairs"},
+        {"sleep_paired", {"--set", "TwoColUnpaired=1"}, "sleep_unpaired_t"},
+        {"sleep_paired", {"--set", "TwoColUnpaired=1", "--set", "TwoColEqualSD=0", "--set", "TwoColTwoSided=0"},
+         "sleep_welch_one_tailed"},
+        {"sleep_paired", {"--set", "TwoColUnpaired=1", "--set", "TwoColNonParametric=1"}, "sleep_mann_whitney"},
+        {"plant_weight_one_column", {"--set", "OneColNonParametric=1"}, "plant_weight_wilcoxon"},
+        {"car_stopping_xy", {"--set", "DoRegression=0", "--set", "XYTest=1"}, "car_stopping_pearson"},
+        {"car_stopping_xy", {"--set", "DoRegression=0", "--set", "XYTest=2"}, "car_stopping_spearman"},
+        {"plant_growth_mean_sem", {"--set", "AllColumns=0", "--select", "A,C"}, "plant_growth_selected_unpaired"},
+    };
+    for (const std::string& name : exampleNames())
+        cases.push_back({name, {}, name});
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.options;
         args.push_back(Examples + "/" + c.file + ".OXD");
         const CommandRun r = run(args);
-        EXPECT_EQ(r.status, ExitReport) << c.golden << r.err;
-        EXPECT_TRUE(testing::matchesGolden(r.out, std::string("cli/") + c.golden + ".txt")) << c.golden;
+        const bool pending = r.out.find("This analysis is not available yet.") != std::string::npos;
+        EXPECT_EQ(r.status, pending ? ExitMessage : ExitReport) << c.golden << r.err;
+        EXPECT_TRUE(r.err.empty()) << c.golden;
+        EXPECT_EQ(r.out.find('\x80'), std::string::npos) << c.golden;  // no marks
+        EXPECT_TRUE(testing::matchesGolden(r.out, "cli/" + c.golden + ".txt")) << c.golden;
     }
 }
 
@@ -135,6 +123,13 @@ TEST(ReportCommand, CommandLineProblemsExitWithTwo)
         {{"--set", "IndependentColumns=B,?", sleep}, "'?' is not a column letter"},
         {{"--set", "SelectedPairs=A-Q", sleep}, "is not a pair of two analysed columns"},
         {{"--select", "A,BZ", sleep}, "'BZ' is not a column letter"},
+        {{"--select", "A,C", sleep}, "column C holds no data"},
+        {{"--select", sleep}, "--select needs column letters"},
+        {{"--set", sleep}, "--set needs NAME=VALUE"},
+        {{"--save", "", sleep}, "--save needs a file name"},
+        {{"--set", "TwoColSecond=A", sleep}, "TwoColSecond follows from the selected columns; choose them with --select"},
+        {{"--set", "OneColColumn=B", sleep}, "OneColColumn follows from the selected columns"},
+        {{"--set", "DependentColumn=C", sleep}, "DependentColumn names column C, which holds no data"},
         {{"/no/such/file.OXD"}, "No such file or directory"},
         {{std::string(OMBRIX_TEST_DATA_DIR) + "/cli/CMakeLists.txt"}, core::NotADataFileMessage},
     };
@@ -165,14 +160,39 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir); }
 };
 
-TEST_F(ReportFiles, ValidationMessageExitsWithOne)
+TEST_F(ReportFiles, MessagesAndWarnings)
 {
     auto empty = std::make_unique<core::DataSet>();
-    const std::string path = (dir / "empty.OXD").string();
-    ASSERT_TRUE(core::saveDataSet(*empty, path).ok);
-    const CommandRun r = run({path});
-    EXPECT_EQ(r.status, ExitMessage);
-    EXPECT_EQ(r.out.rfind("\nUntil you enter data, you won't see any results!\n\n", 0), 0u);
+    ASSERT_TRUE(core::saveDataSet(*empty, (dir / "empty.OXD").string()).ok);
+    // Paired columns whose differences are all -1: the t test cannot be performed.
+    auto constant = std::make_unique<core::DataSet>();
+    for (int r = 0; r < 3; ++r) {
+        constant->table.setValue(r, 0, r);
+        constant->table.setValue(r, 1, r + 1);
+    }
+    constant->choices.TwoColUnpaired = false;
+    ASSERT_TRUE(core::saveDataSet(*constant, (dir / "constant.OXD").string()).ok);
+    std::ofstream rows(dir / "rows.OXD", std::ios::binary);
+    rows << "x\r\n3.00\r\n1\r\n\r\n\r\n\r\n\r\n";
+    for (int r = 0; r <= core::MaxFileRows; ++r)
+        rows << r << ",\r\n";
+    rows.close();
+    const struct {
+        const char* file;
+        int status;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {"empty.OXD", ExitMessage, "\nUntil you enter data, you won't see any results!\n\n", ""},
+        {"constant.OXD", ExitMessage, "The t test cannot be performed", ""},
+        {"rows.OXD", ExitReport, "9999 degrees of freedom", core::TooManyRowsMessage},
+    };
+    for (const auto& c : cases) {
+        const CommandRun r = run({(dir / c.file).string()});
+        EXPECT_EQ(r.status, c.status) << c.file;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.file;
+    }
 }
 
 TEST_F(ReportFiles, SaveKeepsTheChangedChoices)

