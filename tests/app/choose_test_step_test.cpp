@@ -77,9 +77,9 @@ TEST(ChooseTestStep, PostTestListShowsAndSetsTheChoices)
 {
     ChooseFixture f("plant_growth_mean_sem.OXD");
     AnalysisChoices& a = f.dataSet->choices;
-    a.PostTestState = 2;
-    a.PostTestMethod = 2;
-    a.PostTestPairs = 2;
+    a.PostTestState = core::PostTestState::OnlyIfSignificant;
+    a.PostTestMethod = core::PostTestMethod::Dunnett;
+    a.PostTestPairs = core::PostTestPairs::VersusControl;
     f.enter();
     auto* list = child<QComboBox>(f.page, "postTestList");
     auto* onlyIfSignificant = child<QCheckBox>(f.page, "onlyIfSignificant");
@@ -90,16 +90,16 @@ TEST(ChooseTestStep, PostTestListShowsAndSetsTheChoices)
     EXPECT_FALSE(f.dataSet->modified) << "showing the list changes nothing";
 
     list->setCurrentIndex(1);
-    EXPECT_EQ(a.PostTestMethod, 0);
-    EXPECT_EQ(a.PostTestPairs, 1);
-    EXPECT_EQ(a.PostTestState, 2);
+    EXPECT_EQ(a.PostTestMethod, core::PostTestMethod::Bonferroni);
+    EXPECT_EQ(a.PostTestPairs, core::PostTestPairs::Selected);
+    EXPECT_EQ(a.PostTestState, core::PostTestState::OnlyIfSignificant);
     EXPECT_TRUE(f.dataSet->modified && f.dataSet->resultsStale);
     EXPECT_TRUE(child<QPushButton>(f.page, "selectPairsButton")->isVisibleTo(&f.page));
     EXPECT_FALSE(child<QComboBox>(f.page, "controlColumnList")->isVisibleTo(&f.page));
 
     // "(No post test)" clears the check box, which then has nothing to qualify.
     list->setCurrentIndex(0);
-    EXPECT_EQ(a.PostTestState, 1);
+    EXPECT_EQ(a.PostTestState, core::PostTestState::None);
     EXPECT_FALSE(onlyIfSignificant->isChecked());
     EXPECT_FALSE(onlyIfSignificant->isEnabled());
     EXPECT_EQ(child<QLabel>(f.page, "multiColWillPerform")->text(), QStringLiteral("One-way ANOVA without post-test"));
@@ -120,8 +120,8 @@ TEST(ChooseTestStep, SwitchingToNonparametricRebuildsTheListOnly)
     child<QRadioButton>(f.page, "multiColNonParametric")->click();
     EXPECT_EQ(list->count(), 3);
     EXPECT_EQ(list->currentIndex(), 2);
-    EXPECT_EQ(f.dataSet->choices.PostTestMethod, 2);
-    EXPECT_EQ(f.dataSet->choices.PostTestPairs, 2);
+    EXPECT_EQ(f.dataSet->choices.PostTestMethod, core::PostTestMethod::Dunnett);
+    EXPECT_EQ(f.dataSet->choices.PostTestPairs, core::PostTestPairs::VersusControl);
     EXPECT_EQ(child<QLabel>(f.page, "multiColWillPerform")->text(), QStringLiteral("Kruskal-Wallis test with post-test"));
 
     child<QRadioButton>(f.page, "multiColParametric")->click();
@@ -139,19 +139,19 @@ TEST(ChooseTestStep, EveryChangeMarksTheDocument)
         Field field;
     } cases[] = {
         {"plant_weight_one_column.OXD", "oneColWilcoxon", [](auto& a) { return a.OneColNonParametric; }},
-        {"plant_weight_one_column.OXD", "hypothetical100", [](auto& a) { return a.HypotheticalChoice; }},
+        {"plant_weight_one_column.OXD", "hypothetical100", [](auto& a) { return static_cast<int>(a.HypotheticalChoice); }},
         {"plant_weight_one_column.OXD", "oneColOneTailed", [](auto& a) { return a.OneColTwoSided; }},
         {"sleep_paired.OXD", "twoColUnpaired", [](auto& a) { return a.TwoColUnpaired; }},
         {"sleep_paired.OXD", "twoColNonParametric", [](auto& a) { return a.TwoColNonParametric; }},
         {"sleep_paired.OXD", "twoColOneTailed", [](auto& a) { return a.TwoColTwoSided; }},
         {"plant_growth_mean_sem.OXD", "repeatedMeasures", [](auto& a) { return a.OrdinaryAnova; }},
         {"plant_growth_mean_sem.OXD", "multiColNonParametric", [](auto& a) { return a.MultiColNonParametric; }},
-        {"plant_growth_mean_sem.OXD", "onlyIfSignificant", [](auto& a) { return a.PostTestState; }},
-        {"car_stopping_xy.OXD", "xyPearson", [](auto& a) { return a.XYTest + 10 * a.DoRegression; }},
+        {"plant_growth_mean_sem.OXD", "onlyIfSignificant", [](auto& a) { return static_cast<int>(a.PostTestState); }},
+        {"car_stopping_xy.OXD", "xyPearson", [](auto& a) { return static_cast<int>(a.XYTest) + 10 * a.DoRegression; }},
         {"car_stopping_xy.OXD", "forceThroughPoint", [](auto& a) { return a.ForceThroughPoint; }},
         {"car_stopping_xy.OXD", "runsTest", [](auto& a) { return a.RunsTest; }},
         {"car_stopping_xy.OXD", "standardCurve", [](auto& a) { return a.StandardCurve; }},
-        {"tea_tasting_2x2.OXD", "chiSquareTest", [](auto& a) { return a.TwoByTwoTest; }},
+        {"tea_tasting_2x2.OXD", "chiSquareTest", [](auto& a) { return static_cast<int>(a.TwoByTwoTest); }},
         {"tea_tasting_2x2.OXD", "twoByTwoOneSided", [](auto& a) { return a.TwoByTwoTwoSided; }},
         {"tea_tasting_2x2.OXD", "proportions", [](auto& a) { return a.TwoByTwoProportions; }},
         {"tea_tasting_2x2.OXD", "relativeRisk", [](auto& a) { return a.TwoByTwoRelativeRisk; }},
@@ -182,13 +182,13 @@ TEST(ChooseTestStep, ControlsThatDependOnOthersFollowThem)
     EXPECT_TRUE(child<QGroupBox>(xy.page, "regressionOptions")->isEnabled());
     child<QRadioButton>(xy.page, "xySpearman")->click();
     EXPECT_FALSE(child<QGroupBox>(xy.page, "regressionOptions")->isEnabled());
-    EXPECT_EQ(xy.dataSet->choices.XYTest, 2);
+    EXPECT_EQ(xy.dataSet->choices.XYTest, core::XYTest::Spearman);
     EXPECT_FALSE(xy.dataSet->choices.DoRegression);
 
     ChooseFixture table("tea_tasting_2x2.OXD");
     table.enter();
     auto* yates = child<QCheckBox>(table.page, "yatesCorrection");
-    EXPECT_EQ(yates->isEnabled(), table.dataSet->choices.TwoByTwoTest == 1);
+    EXPECT_EQ(yates->isEnabled(), table.dataSet->choices.TwoByTwoTest == core::TwoByTwoTest::ChiSquare);
     child<QRadioButton>(table.page, "chiSquareTest")->click();
     ASSERT_TRUE(yates->isEnabled());
     const bool yatesBefore = table.dataSet->choices.TwoByTwoYates;
@@ -220,7 +220,7 @@ TEST(ChooseTestStep, HypotheticalValueIsTypedAndKept)
     EXPECT_FALSE(value->isEnabled());
     child<QRadioButton>(f.page, "hypotheticalOther")->click();
     ASSERT_TRUE(value->isEnabled());
-    EXPECT_EQ(f.dataSet->choices.HypotheticalChoice, 3);
+    EXPECT_EQ(f.dataSet->choices.HypotheticalChoice, core::HypotheticalChoice::Typed);
 
     value->selectAll();
     typeText(value, QStringLiteral("12") + systemDecimalSeparator() + QStringLiteral("5"));
