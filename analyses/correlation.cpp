@@ -320,7 +320,7 @@ SpearmanResult spearmanOf(const Pairs& pairs, ProgressReporter& progress)
     return result;
 }
 
-SpearmanResult computeSpearman(DataTable& table, PairColumns columns, ProgressReporter& progress)
+SpearmanResult computeSpearman(const DataTable& table, PairColumns columns, ProgressReporter& progress)
 {
     progress.ShowCalcStatus(SpearmanStatusMessage, NoApproximateP);
     Pairs pairs;
@@ -330,20 +330,14 @@ SpearmanResult computeSpearman(DataTable& table, PairColumns columns, ProgressRe
         interrupted.p = -1;
         return interrupted;
     }
-    const SpearmanResult result = spearmanOf(pairs, progress);
-    if (result.errorCode != 0)
-        table.setAnalysisErrorCode(result.errorCode);
-    return result;
+    return spearmanOf(pairs, progress);
 }
 
-PearsonResult computePearson(DataTable& table, PairColumns columns)
+PearsonResult computePearson(const DataTable& table, PairColumns columns)
 {
     Pairs pairs;
     collectPairs(table, columns, nullptr, pairs);
-    const PearsonResult result = pearsonOf(pairs);
-    if (result.errorCode != 0)
-        table.setAnalysisErrorCode(result.errorCode);
-    return result;
+    return pearsonOf(pairs);
 }
 
 void writeTitle(ResultsBuffer& out, std::string_view title)
@@ -488,32 +482,34 @@ RankDifferenceCounts squaredRankDifferenceCounts(int n, ProgressReporter* progre
     return result;
 }
 
-PearsonResult ComputePearson(DataTable& table, int xColumn, int yColumn)
+PearsonResult ComputePearson(const DataTable& table, int xColumn, int yColumn)
 {
     return computePearson(table, {xColumn, yColumn, yColumn});
 }
 
-SpearmanResult ComputeSpearman(DataTable& table, int xColumn, int yColumn, ProgressReporter& progress)
+SpearmanResult ComputeSpearman(const DataTable& table, int xColumn, int yColumn, ProgressReporter& progress)
 {
     return computeSpearman(table, {xColumn, yColumn, yColumn}, progress);
 }
 
-void PearsonCorrelation(DataTable& table, ResultsBuffer& out)
+int PearsonCorrelation(const DataTable& table, ResultsBuffer& out)
 {
     const PearsonResult result = computePearson(table, xyColumns(table));
     if (result.errorCode == 0)
         writePearsonReport(out, result);
+    return result.errorCode;
 }
 
-void SpearmanCorrelation(DataTable& table, ResultsBuffer& out, ProgressReporter& progress)
+int SpearmanCorrelation(const DataTable& table, ResultsBuffer& out, ProgressReporter& progress)
 {
     const SpearmanResult result = computeSpearman(table, xyColumns(table), progress);
     if (result.p < 0) {
         out.AppendLine("Interrupted");
-        return;
+        return 0;
     }
     if (result.errorCode == 0)
         writeSpearmanReport(out, result);
+    return result.errorCode;
 }
 
 }  // namespace ombrix::analyses

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "analyses/correlation.h"
 #include "analyses/progress_reporter.h"
@@ -10,8 +11,8 @@
 
 // The Wilcoxon signed rank test of one column, the Wilcoxon matched pairs
 // test and the Mann-Whitney test, called by the one- and two-column
-// dispatch of the t tests. They read raw columns only and set the table's
-// analysis error code on data that do not allow the test.
+// dispatch of the t tests. They read raw columns only and return an analysis
+// error code for data that do not allow the test.
 //
 // Statistics come from average ranks for ties. The P value is exact when the
 // data allow it: with fewer than 30 non-zero differences (signed rank), or
@@ -56,6 +57,9 @@ struct WilcoxonResult {
 // and the exact P is 1.
 WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypotheticalMedian, bool twoSided,
                                ProgressReporter& progress);
+// The same for values already read; rowsRead scales the progress shown.
+WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Real hypotheticalMedian, bool twoSided,
+                              ProgressReporter& progress);
 
 struct ExactMannWhitneyResult {
     Real p = MissingValue;  // one-tailed, exact or approximate
@@ -102,15 +106,18 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
 void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRecord& first,
                           const core::ColumnRecord& second, bool twoSided, ResultsBuffer& out);
 
-void WriteWilcoxonOneSampleReport(DataTable& table, int column, const core::ColumnRecord& summary,
-                                  Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
-                                  ProgressReporter& progress);
+// The entry points: the report, or an analysis error code (then nothing
+// useful is written). An interrupted ranking writes "Interrupted" and
+// returns 0.
+int WriteWilcoxonOneSampleReport(const DataTable& table, int column, const core::ColumnRecord& summary,
+                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
+                                 ProgressReporter& progress);
 
-// paired: Wilcoxon matched pairs; otherwise Mann-Whitney. The matched pairs
-// test leaves the paired differences (first minus second) in the auxiliary
-// column.
-void WriteRankTwoColumnReport(DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                              const core::ColumnRecord& secondSummary, bool paired, bool twoSided,
-                              ResultsBuffer& out, ProgressReporter& progress);
+// paired: Wilcoxon matched pairs of the differences first − second
+// (pairedDifferences; code 41 when they are all equal); otherwise
+// Mann-Whitney.
+int WriteRankTwoColumnReport(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                             const core::ColumnRecord& secondSummary, bool paired, bool twoSided, ResultsBuffer& out,
+                             ProgressReporter& progress);
 
 }  // namespace ombrix::analyses

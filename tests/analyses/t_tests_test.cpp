@@ -10,6 +10,7 @@
 #include "analyses/analyses.h"
 #include "analyses/error_codes.h"
 #include "analyses/fault_guard.h"
+#include "analyses/paired_differences.h"
 
 // Expected values: R 4 (qt, pt, pf, t.test, var.test, cor.test) and hand
 // calculation, as noted beside each. The program's t and F probabilities come
@@ -155,15 +156,13 @@ protected:
     std::unique_ptr<DataTable> table = std::make_unique<DataTable>();
 };
 
-TEST_F(PairedTTest, DifferencesColumnIsFirstMinusSecondWhereBothArePresent)
+TEST_F(PairedTTest, DifferencesAreFirstMinusSecondWhereBothArePresent)
 {
     fill(*table, 0, {10, MissingValue, 7, 4, 9});
     fill(*table, 1, {3, 5, MissingValue, 6, 1});
     const PairedTResult result = pairedT(*table, raw(0, "A"), raw(1, "B"));
     ASSERT_EQ(result.test.errorCode, 0);
-    const std::vector<Real> expected = {7, MissingValue, MissingValue, -2, 8};
-    for (int row = 0; row < 5; ++row)
-        EXPECT_EQ(table->GetAnalysisValue(row, core::AuxiliaryColumn), expected[row]) << row;
+    EXPECT_EQ(pairedDifferences(*table, 0, 1).values, (std::vector<Real>{7, -2, 8}));
     EXPECT_EQ(result.differences.n, 3);
     EXPECT_NEAR(result.test.difference, 13.0L / 3, 1e-15L);
     EXPECT_EQ(result.pairing, PairingCheck::TooFewPairs);
@@ -177,7 +176,8 @@ TEST_F(PairedTTest, EqualDecimalDifferencesHaveZeroSd)
     fill(*table, 1, {1.2L, 2.3L, 5.5L, 7.6L, 100.8L});
     const PairedTResult result = pairedT(*table, raw(0, "A"), raw(1, "B"));
     ASSERT_EQ(result.test.errorCode, 0);
-    ASSERT_NE(table->GetAnalysisValue(0, core::AuxiliaryColumn), table->GetAnalysisValue(1, core::AuxiliaryColumn));
+    const std::vector<Real> differences = pairedDifferences(*table, 0, 1).values;
+    ASSERT_NE(differences[0], differences[1]);
     EXPECT_TRUE(result.zeroSd);
     EXPECT_EQ(result.differences.sd, 0);
     EXPECT_EQ(result.differences.sem, 0);
@@ -220,15 +220,13 @@ TEST_F(Dispatch, NonparametricRequestWithATypedColumnSetsCode42AndWritesNothing)
     two.second.record = summary(5, 1, 8);
     two.nonParametric = true;
     for (const bool unpaired : {true, false}) {
-        table->setAnalysisErrorCode(0);
         two.unpaired = unpaired;
-        TwoColumnTest(*table, two, out, progress);
-        EXPECT_EQ(table->analysisErrorCode(), error_code::NonparametricNeedsRawData);
+        EXPECT_EQ(TwoColumnTest(*table, two, out, progress), error_code::NonparametricNeedsRawData);
         EXPECT_TRUE(out.text().empty());
     }
 }
 
-TEST_F(Dispatch, ClearsAnEarlierCodeAndRaisesNoFloatingPointFlag)
+TEST_F(Dispatch, ValidDataRaiseNoFloatingPointFlag)
 {
     fill(*table, 0, {98.2L, 101.5L, 97.8L, 103.1L, 99.4L, 96.7L});
     fill(*table, 1, {95.3L, 98.8L, 97.1L, 99.9L, 96.0L, 97.5L});
@@ -237,22 +235,19 @@ TEST_F(Dispatch, ClearsAnEarlierCodeAndRaisesNoFloatingPointFlag)
     input.second = raw(1, "B");
     for (const bool unpaired : {true, false}) {
         for (const bool equalSD : {true, false}) {
-            table->setAnalysisErrorCode(error_code::ZeroSd);
             input.unpaired = unpaired;
             input.equalSD = equalSD;
             std::feclearexcept(FE_ALL_EXCEPT);
-            TwoColumnTest(*table, input, out, progress);
+            EXPECT_EQ(TwoColumnTest(*table, input, out, progress), 0);
             EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW)) << unpaired << equalSD;
-            EXPECT_EQ(table->analysisErrorCode(), 0);
         }
     }
     OneColumnTestInput one;
     one.column = raw(0, "A");
     one.hypotheticalValue = 100;
     std::feclearexcept(FE_ALL_EXCEPT);
-    OneColumnTest(*table, one, out, progress);
+    EXPECT_EQ(OneColumnTest(*table, one, out, progress), 0);
     EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW));
-    EXPECT_EQ(table->analysisErrorCode(), 0);
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST(ChooseTestStep, EachTwoColumnTestGivesItsLabelAndReport)
     };
     ChooseFixture f("sleep_paired.OXD");
     analyses::ResultsBuffer results;
-    analyses::RegressionSlots regression{};
+    analyses::RegressionForGraph regression;
     workflow::SteadyClock clock;
     workflow::CalculationProgress progress(clock);
     ResultsStep resultsPage(*f.dataSet, results, regression, progress);
@@ -314,7 +314,7 @@ TEST(ChooseTestStep, HypotheticalValueReachesTheReport)
     EXPECT_EQ(value->text(), QStringLiteral("12") + systemDecimalSeparator() + QStringLiteral("5"));
 
     analyses::ResultsBuffer results;
-    analyses::RegressionSlots regression{};
+    analyses::RegressionForGraph regression;
     workflow::SteadyClock clock;
     workflow::CalculationProgress progress(clock);
     ResultsStep resultsPage(*f.dataSet, results, regression, progress);

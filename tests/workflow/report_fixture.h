@@ -16,7 +16,7 @@ class ReportFixture {
 public:
     std::unique_ptr<core::DataSet> dataSet = std::make_unique<core::DataSet>();
     analyses::ResultsBuffer results;
-    analyses::RegressionSlots regression{};
+    analyses::RegressionForGraph regression;
     SteadyClock clock;
     CalculationProgress progress{clock};
 
