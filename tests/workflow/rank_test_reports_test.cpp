@@ -124,6 +124,15 @@ const ReportCase Cases[] = {
          f.column(0, {"10", "12", "9", "14", "11"}, "Left");
          f.column(1, {"4", "9", "8", "3", "2"}, "Right");
      }},
+    // Every decimal difference is 0.1, though the binary ones differ in
+    // their last bits: the differences are all equal (code 41), as the
+    // paired t test finds them (t_test_paired_zero_sd).
+    {"matched_pairs_equal_differences.txt",
+     [](ReportFixture& f) {
+         rankTwoColumns(f, true, true);
+         f.column(0, {"1.3", "2.4", "5.6", "7.7"}, "Morning");
+         f.column(1, {"1.2", "2.3", "5.5", "7.6"}, "Evening");
+     }},
     // U 8 of 63, exact P = 2 * pwilcox(8, 7, 9) = 0.011538.
     {"mann_whitney_exact.txt",
      [](ReportFixture& f) {

@@ -98,6 +98,14 @@ const ReportCase reportCases[] = {
          f.column(0, {"1", "1", "1", "1", "2", "2", "3", "8", "15", "40"}, "Counts");
          oneColumn(f, 2, false);
      }},
+    // Four values, H 4 (by hand; t with 3 df has a closed-form
+    // distribution): mean 4.8, SD 1.02956, t 1.5541, P 0.2180; interval
+    // 0.8 ∓ 3.182·0.51478. Too few values for the normality test.
+    {"t_test_one_sample_four_values",
+     [](ReportFixture& f) {
+         f.column(0, {"4.1", "5.3", "3.8", "6.0"}, "Yield");
+         oneColumn(f, 4, true);
+     }},
     // Typed mean 12.5, SEM 0.8, N 15 against 10, one-tailed: SD 3.0984,
     // t 3.125, df 14, P/2 0.0037; interval 2.5 ∓ 2.14496·0.8; no normality.
     {"t_test_summary_one_sample",
@@ -110,6 +118,16 @@ const ReportCase reportCases[] = {
     // P 9.53e-7.
     {"t_test_paired", [](ReportFixture& f) {
          pairedEffectiveData(f);
+         twoColumns(f, Design::Paired, true);
+     }},
+    // Four pairs (by hand, closed-form t with 3 and 2 df): differences 1.9,
+    // 2.6, 1.2, 2.5, mean 2.05, SD 0.64550, t 6.3517, P 0.0079; interval
+    // 2.05 ∓ 3.182·0.32275; r 0.98602, P/2 0.0070. Too few differences for
+    // the normality test.
+    {"t_test_paired_four_pairs",
+     [](ReportFixture& f) {
+         f.column(0, {"12.0", "15.5", "11.2", "14.1"}, "Left");
+         f.column(1, {"10.1", "12.9", "10.0", "11.6"}, "Right");
          twoColumns(f, Design::Paired, true);
      }},
     // One-tailed: t 2.0881, df 7, P/2 0.0376; r 0.28217, P/2 0.2492.
