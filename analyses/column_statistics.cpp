@@ -30,6 +30,11 @@ std::vector<Real> sortedColumnValues(const DataTable& table, int column)
     return values;
 }
 
+Real finiteOrMissing(Real x)
+{
+    return std::isfinite(x) ? x : MissingValue;
+}
+
 Real confidenceHalfWidth(Real sem, int n)
 {
     return sem * numeric::CriticalT95(n - 1);
@@ -105,9 +110,10 @@ void rawStatisticsOfSorted(core::ColumnRecord& record, const std::vector<Real>& 
         record.sem = record.sd / std::sqrt(static_cast<Real>(n));
     }
     record.median = medianOfSorted(values);
+    // A limit beyond the extended range is unknown, not infinite.
     const Real half = confidenceHalfWidth(record.sem, n);
-    record.upper95 = record.mean + half;
-    record.lower95 = record.mean - half;
+    record.upper95 = finiteOrMissing(record.mean + half);
+    record.lower95 = finiteOrMissing(record.mean - half);
 }
 
 // Normal distribution function at z, as the program computes it everywhere.
@@ -193,9 +199,11 @@ Real powerOfTwoScale(Real magnitude)
 {
     if (!(magnitude > 0) || !std::isfinite(magnitude))
         return 1;
+    // frexp's exponent e gives magnitude in [2^(e-1), 2^e); 2^(e-1) is
+    // representable even for the largest finite magnitude, 2^e may not be.
     int exponent = 0;
     std::frexp(magnitude, &exponent);
-    return std::ldexp(Real(1), exponent);
+    return std::ldexp(Real(1), exponent - 1);
 }
 
 core::ColumnRecord ComputeRawColumnStatistics(const DataTable& table, int column)

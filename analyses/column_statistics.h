@@ -29,7 +29,7 @@ core::ColumnRecord ComputeRawColumnStatistics(const DataTable& table, int column
 // The same statistics of values in any order, in an untitled record.
 core::ColumnRecord statisticsOfValues(std::vector<Real> values);
 
-// 2^k with magnitude / 2^k in [0.5, 1): dividing by it rescales without
+// 2^k with magnitude / 2^k in [1, 2): dividing by it rescales without
 // rounding. 1 for 0, infinity and NaN.
 Real powerOfTwoScale(Real magnitude);
 

@@ -133,6 +133,14 @@ const ReportCase Cases[] = {
          f.column(0, {"1.3", "2.4", "5.6", "7.7"}, "Morning");
          f.column(1, {"1.2", "2.3", "5.5", "7.6"}, "Evening");
      }},
+    // 1E2470 and beyond: ranks as for 1..6, U 0, P = 2/20; the summary's
+    // SDs are 1E2470 and 1E2500 (sd(c(1, 2, 3))), SEMs 0.57735 times them.
+    {"mann_whitney_near_range_top.txt",
+     [](ReportFixture& f) {
+         rankTwoColumns(f, false, true);
+         f.column(0, {"1E2470", "2E2470", "3E2470"}, "Small");
+         f.column(1, {"1E2500", "2E2500", "3E2500"}, "Large");
+     }},
     // U 8 of 63, exact P = 2 * pwilcox(8, 7, 9) = 0.011538.
     {"mann_whitney_exact.txt",
      [](ReportFixture& f) {

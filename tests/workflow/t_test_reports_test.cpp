@@ -173,6 +173,16 @@ const ReportCase reportCases[] = {
          typedSummary(f, 1, "58.9", "7.4", "10", "Drug");
          twoColumns(f, Design::Unpaired, true);
      }},
+    // Values near the top of the extended range, whose squares overflow:
+    // the same report as for 1, 2, 3 against 2, 3, 4 with every number
+    // times 1E2500 (by hand: SDs 1, pooled SE sqrt(2/3), t 1.2247 with 4 df,
+    // P 0.2879; F 1, P 1).
+    {"t_test_unpaired_near_range_top",
+     [](ReportFixture& f) {
+         f.column(0, {"1E2500", "2E2500", "3E2500"}, "Low");
+         f.column(1, {"2E2500", "3E2500", "4E2500"}, "High");
+         twoColumns(f, Design::Unpaired, true);
+     }},
     {"t_test_error_40",
      [](ReportFixture& f) {
          f.column(0, {"5", "5", "5"}, "Flat");
