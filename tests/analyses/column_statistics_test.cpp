@@ -20,6 +20,14 @@ namespace {
 
 using core::ColumnRecord;
 
+std::vector<Real> sequence(int first, int count)
+{
+    std::vector<Real> values;
+    for (int i = 0; i < count; ++i)
+        values.push_back(first + i);
+    return values;
+}
+
 class ColumnStatisticsTest : public ::testing::Test {
 protected:
     std::unique_ptr<DataTable> table = std::make_unique<DataTable>();
@@ -58,23 +66,14 @@ TEST_F(ColumnStatisticsTest, RawColumnAgainstR)
 
 TEST_F(ColumnStatisticsTest, NormalityPBeyondTheCutoffAgainstR)
 {
-    const struct {
-        std::vector<Real> values;
-        Real ks;
-        Real p;
-    } cases[] = {
-        {{1, 1, 1, 1, 1, 1, 10}, 0.504406341955784L, 4.84521283592346e-06L},
-        {{1, 2, 2, 3, 3, 3, 4, 4, 4, 4, 30}, 0.479466823373726L, 6.43813370144416e-08L},
-    };
-    int column = 0;
-    for (const auto& c : cases) {
-        fill(column, c.values);
-        ++column;
-    }
+    fill(0, {1, 1, 1, 1, 1, 1, 10});
+    fill(1, {1, 2, 2, 3, 3, 3, 4, 4, 4, 4, 30});
     UpdateColumnStatistics(*table);
-    for (int i = 0; i < column; ++i) {
-        EXPECT_NEAR(record(i).normalityStatistic, cases[i].ks, 1e-10) << i;
-        EXPECT_NEAR(record(i).normalityP / cases[i].p, 1, 1e-8) << i;
+    const Real ks[] = {0.504406341955784L, 0.479466823373726L};
+    const Real p[] = {4.84521283592346e-06L, 6.43813370144416e-08L};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NEAR(record(i).normalityStatistic, ks[i], 1e-10) << i;
+        EXPECT_NEAR(record(i).normalityP / p[i], 1, 1e-8) << i;
         EXPECT_FALSE(record(i).passedNormality);
     }
 }
@@ -104,6 +103,9 @@ TEST_F(ColumnStatisticsTest, EdgeColumns)
         {"1E2470", {1e2470L, 2e2470L, 3e2470L}, 3, 2e2470L, 1e2470L, 2e2470L, false, "Too few values"},
         {"1E2500", {1e2500L, 2e2500L, 3e2500L, 4e2500L, 6e2500L}, 5, 3.2e2500L, 1.9235384061671346e2500L, 3e2500L,
          true, ">0.10"},
+        // 1..10001: every value of a full column is used; a uniform sample
+        // this large is plainly not normal.
+        {"full column", sequence(1, core::TableRows), 10001, 5001, 2887.184355042123L, 5001, true, "<0.0001"},
         // 1, 11, 5 times 1E4931: the upper limit is beyond the range and stays blank.
         {"near the top", {1e4931L, 1.1e4932L, 5e4931L}, 3, 5.666666666666667e4931L, 5.0332229568471664e4931L, 5e4931L,
          false, "Too few values", false},
@@ -152,19 +154,6 @@ TEST_F(ColumnStatisticsTest, OnlyChangedColumnsAreRecomputed)
     EXPECT_EQ(record(0).mean, 2.5L);
 }
 
-TEST_F(ColumnStatisticsTest, FullColumnUsesEveryValue)
-{
-    // 10001 values 1..10001: median 5001, and the normality test runs on all.
-    for (int row = 0; row < core::TableRows; ++row)
-        table->setValue(row, 0, row + 1);
-    UpdateColumnStatistics(*table);
-    EXPECT_EQ(record(0).n, 10001);
-    EXPECT_EQ(record(0).median, 5001);
-    EXPECT_EQ(record(0).mean, 5001);
-    EXPECT_NE(record(0).normalityStatistic, MissingValue);
-    EXPECT_LT(record(0).normalityP, 0.05L);  // a uniform sample this large is plainly not normal
-}
-
 // The normality test skips stretches of values that cannot hold the largest
 // distance; it must find exactly what a scan of every value finds.
 TEST_F(ColumnStatisticsTest, NormalityDistanceEqualsAFullScan)
@@ -211,29 +200,23 @@ TEST_F(ColumnStatisticsTest, NormalityDistanceEqualsAFullScan)
 TEST(SummaryColumn, CompletesTypedValues)
 {
     // Mean 10, SEM 2, N 4: SD = 2 * sqrt(4) = 4; limits 10 -+ 2 * 3.182.
-    ColumnRecord r;
-    r.mean = 10;
-    r.sem = 2;
-    r.n = 4;
-    ComputeSummaryColumnStatistics(r);
-    EXPECT_EQ(r.sd, 4);
-    EXPECT_EQ(r.sem, 2);
-    EXPECT_NEAR(r.lower95, 10 - 2 * 3.182L, 1e-15);
-    EXPECT_NEAR(r.upper95, 10 + 2 * 3.182L, 1e-15);
-
-    ColumnRecord sdOnly;
-    sdOnly.mean = 1;
-    sdOnly.sd = 3;
-    sdOnly.n = 9;
-    ComputeSummaryColumnStatistics(sdOnly);
-    EXPECT_EQ(sdOnly.sem, 1);
-
-    ColumnRecord noN;
-    noN.mean = 1;
-    noN.sd = 3;
-    ComputeSummaryColumnStatistics(noN);
-    EXPECT_EQ(noN.sem, MissingValue);
-    EXPECT_EQ(noN.lower95, MissingValue);
+    // SD 3 with N 9: SEM 1. Without N no SEM and no limits.
+    const auto completed = [](Real sd, Real sem, int n) {
+        ColumnRecord r;
+        r.mean = 10;
+        r.sd = sd;
+        r.sem = sem;
+        r.n = n;
+        ComputeSummaryColumnStatistics(r);
+        return r;
+    };
+    const ColumnRecord fromSem = completed(MissingValue, 2, 4);
+    EXPECT_EQ(fromSem.sd, 4);
+    EXPECT_NEAR(fromSem.lower95, 10 - 2 * 3.182L, 1e-15);
+    EXPECT_NEAR(fromSem.upper95, 10 + 2 * 3.182L, 1e-15);
+    EXPECT_EQ(completed(3, MissingValue, 9).sem, 1);
+    EXPECT_EQ(completed(3, MissingValue, 0).sem, MissingValue);
+    EXPECT_EQ(completed(3, MissingValue, 0).lower95, MissingValue);
 }
 
 TEST(Lilliefors, CutoffAndBoundary)

@@ -127,7 +127,7 @@ TEST(WilcoxonComputation, StatisticsAndPValuesAgreeWithR)
     }
 }
 
-TEST(WilcoxonComputation, StatusCallsAndTheApproximatePOffered)
+TEST(WilcoxonComputation, StatusCallsTheApproximatePOfferedAndCancel)
 {
     const auto table = tableWith({weightGain});
     for (const bool twoSided : {true, false}) {
@@ -144,17 +144,13 @@ TEST(WilcoxonComputation, StatusCallsAndTheApproximatePOffered)
         EXPECT_EQ(progress.calls, 10);
         EXPECT_FALSE(progress.shown);
     }
-}
-
-TEST(WilcoxonComputation, CancelDuringRankingStopsWithoutP)
-{
-    const auto table = tableWith({weightGain});
-    RecordingProgress progress;
-    progress.stopAtCall = 4;
-    EXPECT_LT(ComputeWilcoxon(*table, 0, 10, true, progress).p, 0);
-    EXPECT_EQ(progress.calls, 4);
-    EXPECT_EQ(progress.messages.size(), 1u);
-    EXPECT_FALSE(progress.shown);
+    // A cancel while ranking leaves no P and no exact count.
+    RecordingProgress cancelled;
+    cancelled.stopAtCall = 4;
+    EXPECT_LT(ComputeWilcoxon(*table, 0, 10, true, cancelled).p, 0);
+    EXPECT_EQ(cancelled.calls, 4);
+    EXPECT_EQ(cancelled.messages.size(), 1u);
+    EXPECT_FALSE(cancelled.shown);
 }
 
 const std::vector<Real> control{3.1L, 4.7L, 2.8L, 5.2L, 3.9L, 4.4L, 2.5L};
@@ -202,7 +198,7 @@ TEST(MannWhitneyComputation, StatisticsAndPValuesAgreeWithR)
     }
 }
 
-TEST(MannWhitneyComputation, StatusCalls)
+TEST(MannWhitneyComputation, StatusCallsAndCancel)
 {
     const auto table = tableWith({control, treated});
     RecordingProgress progress;
@@ -222,17 +218,14 @@ TEST(MannWhitneyComputation, StatusCalls)
     RecordingProgress tiedProgress;
     EXPECT_EQ(ComputeMannWhitney(*tied, 0, 1, true, tiedProgress).exactness, RankExactness::TiedRanks);
     EXPECT_EQ(tiedProgress.messages.size(), 1u);
-}
 
-TEST(MannWhitneyComputation, CancelInEitherColumnStopsWithoutP)
-{
-    const auto table = tableWith({control, treated});
+    // A cancel in either column leaves no P.
     for (const int stopAt : {1, 7, 8, 16}) {
-        RecordingProgress progress;
-        progress.stopAtCall = stopAt;
-        EXPECT_LT(ComputeMannWhitney(*table, 0, 1, true, progress).p, 0) << stopAt;
-        EXPECT_EQ(progress.calls, stopAt);
-        EXPECT_FALSE(progress.shown);
+        RecordingProgress cancelled;
+        cancelled.stopAtCall = stopAt;
+        EXPECT_LT(ComputeMannWhitney(*table, 0, 1, true, cancelled).p, 0) << stopAt;
+        EXPECT_EQ(cancelled.calls, stopAt);
+        EXPECT_FALSE(cancelled.shown);
     }
 }
 

@@ -30,7 +30,6 @@ protected:
         dataSet->markChanged();
     }
     std::string report() const { return std::string(results.text()); }
-    // The report without its closing frame: the lines before the star separator.
     bool reportHasLine(const std::string& line) const { return report().find(line + "\r\n") != std::string::npos; }
 };
 
@@ -60,33 +59,23 @@ TEST_F(DispatcherTest, UnselectedOnlyColumnIsSelectedAgain)
     EXPECT_TRUE(dataSet->table.isSelected(1));
 }
 
-TEST_F(DispatcherTest, TwoSelectedColumnsInColumnOrder)
+TEST_F(DispatcherTest, TwoSelectedColumnsInColumnOrderWithTemporaryTitles)
 {
     fillColumn(0, {1, 2, 3});
     fillColumn(1, {4, 5, 6});
     fillColumn(2, {7, 8, 9});
+    dataSet->table.setColumnTitle(2, "Kept");
+    dataSet->table.setTitle("Enzyme assay");
     dataSet->choices.AllColumns = false;
     dataSet->table.setSelected(1, false);
     EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
     EXPECT_EQ(dataSet->choices.ColumnCategory, 2);
     EXPECT_EQ(dataSet->choices.TwoColFirst, 0);
     EXPECT_EQ(dataSet->choices.TwoColSecond, 2);
-    // N of the column set aside is restored, and analysis mode is off again.
-    EXPECT_EQ(dataSet->table.column(1).n, 3);
-    EXPECT_FALSE(dataSet->table.analysisMode());
-}
-
-TEST_F(DispatcherTest, TemporaryTitlesAreRemovedAndTheTitleLeadsTheReport)
-{
-    fillColumn(0, {1, 2, 3});
-    dataSet->table.setColumnTitle(1, "Kept");
-    fillColumn(1, {4, 5, 6});
-    dataSet->table.setTitle("Enzyme assay");
-    Calculate(*dataSet, target);
-    EXPECT_EQ(dataSet->table.column(0).title, "");
-    EXPECT_EQ(dataSet->table.column(1).title, "Kept");
     EXPECT_EQ(results.line(0), "Enzyme assay");
     EXPECT_EQ(results.line(1), "");
+    EXPECT_NE(report().find("Do the means of Column A and Kept differ significantly?"), std::string::npos);
+    EXPECT_EQ(dataSet->table.column(0).title, "");
 }
 
 // The user's events run inside the analysis's progress calls; whatever they
@@ -166,17 +155,6 @@ TEST_F(DispatcherTest, SelectedPairsPostTestNeedsAPair)
     EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
     dataSet->choices.SelectedPairs[core::selectedPairIndex(1, 2)] = true;
     EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
-}
-
-TEST_F(DispatcherTest, ReportFrameAndBusyState)
-{
-    fillColumn(0, {1, 2, 3});
-    fillColumn(1, {4, 5, 6});
-    fillColumn(2, {7, 8, 9});
-    Calculate(*dataSet, target);
-    EXPECT_TRUE(reportHasLine("                       *     *     *"));
-    EXPECT_GE(results.lineCount(), 22);
-    EXPECT_FALSE(progress.calculating());
 }
 
 TEST_F(DispatcherTest, MultipleRegressionChecks)
@@ -277,40 +255,6 @@ TEST(ChooseTest, PostTestListIndexBothWays)
     EXPECT_EQ(choices.PostTestState, 0);
     setOnlyIfSignificant(choices, true, 3);
     EXPECT_EQ(choices.PostTestState, 2);
-}
-
-TEST(ChooseTest, WillPerformLabels)
-{
-    core::AnalysisChoices c;
-    const struct {
-        bool unpaired, nonParametric, equalSD;
-        const char* label;
-    } two[] = {
-        {true, true, true, "Mann-Whitney test"},
-        {true, false, true, "Unpaired t test"},
-        {true, false, false, "Unpaired t test, Welch corrected"},
-        {false, true, true, "Wilcoxon matched pairs test"},
-        {false, false, false, "Paired t test"},
-    };
-    for (const auto& t : two) {
-        c.TwoColUnpaired = t.unpaired;
-        c.TwoColNonParametric = t.nonParametric;
-        c.TwoColEqualSD = t.equalSD;
-        EXPECT_EQ(UpdateSelTest2(c), t.label);
-    }
-    c.PostTestState = 2;
-    EXPECT_EQ(UpdateSelTest3(c), "One-way ANOVA with post-test");
-    c.MultiColNonParametric = true;
-    EXPECT_EQ(UpdateSelTest3(c), "Kruskal-Wallis test with post-test");
-    c.OrdinaryAnova = false;
-    c.PostTestState = 1;
-    EXPECT_EQ(UpdateSelTest3(c), "Friedman test without post-test");
-    c.MultiColNonParametric = false;
-    EXPECT_EQ(UpdateSelTest3(c), "Repeated measures ANOVA without post-test");
-
-    EXPECT_EQ(hypotheticalValueLabel(c), "Hypothetical mean=");
-    c.OneColNonParametric = true;
-    EXPECT_EQ(hypotheticalValueLabel(c), "Hypothetical median=");
 }
 
 }  // namespace
