@@ -151,38 +151,39 @@ protected:
     std::unique_ptr<DataTable> table = std::make_unique<DataTable>();
 };
 
-TEST_F(PairedTTest, DifferencesAreFirstMinusSecondWhereBothArePresent)
+// The one rule both paired tests follow. Decimal differences of 0.1 disagree
+// in their last binary bits, which is no spread; one in the 13th digit is.
+TEST(PairedDifferences, RowsWithBothValuesAndTheRoundingRule)
 {
-    fill(*table, 0, {10, MissingValue, 7, 4, 9});
-    fill(*table, 1, {3, 5, MissingValue, 6, 1});
-    const PairedTResult result = pairedT(*table, raw(0, "A"), raw(1, "B"));
-    ASSERT_EQ(result.test.errorCode, 0);
-    EXPECT_EQ(pairedDifferences(*table, 0, 1).values, (std::vector<Real>{7, -2, 8}));
-    EXPECT_EQ(result.differences.n, 3);
-    EXPECT_NEAR(result.test.difference, 13.0L / 3, 1e-15L);
-    EXPECT_EQ(result.pairing, PairingCheck::TooFewPairs);
-}
-
-TEST_F(PairedTTest, EqualDecimalDifferencesHaveZeroSd)
-{
-    // Each difference is 0.1 in decimals; in binary they disagree in the
-    // last bits, which must not produce a t ratio.
-    fill(*table, 0, {1.3L, 2.4L, 5.6L, 7.7L, 100.9L});
-    fill(*table, 1, {1.2L, 2.3L, 5.5L, 7.6L, 100.8L});
-    const PairedTResult result = pairedT(*table, raw(0, "A"), raw(1, "B"));
-    ASSERT_EQ(result.test.errorCode, 0);
-    const std::vector<Real> differences = pairedDifferences(*table, 0, 1).values;
-    ASSERT_NE(differences[0], differences[1]);
-    EXPECT_TRUE(result.zeroSd);
-    EXPECT_EQ(result.differences.sd, 0);
-    EXPECT_EQ(result.differences.sem, 0);
-    EXPECT_NEAR(result.test.difference, 0.1L, 1e-15L);
-
-    // Differences 0.1, 0.1, 0.1000000000001: a spread in the 13th digit is data.
-    auto spread = std::make_unique<DataTable>();
-    fill(*spread, 0, {1.3L, 2.4L, 5.6000000000001L});
-    fill(*spread, 1, {1.2L, 2.3L, 5.5L});
-    EXPECT_FALSE(pairedDifferences(*spread, 0, 1).allEqual());
+    const struct {
+        const char* name;
+        std::vector<Real> first, second, differences;
+        bool allEqual;
+    } cases[] = {
+        {"blanks", {10, MissingValue, 7, 4, 9}, {3, 5, MissingValue, 6, 1}, {7, -2, 8}, false},
+        {"decimal 0.1", {1.3L, 2.4L, 5.6L, 7.7L, 100.9L}, {1.2L, 2.3L, 5.5L, 7.6L, 100.8L},
+         {1.3L - 1.2L, 2.4L - 2.3L, 5.6L - 5.5L, 7.7L - 7.6L, 100.9L - 100.8L}, true},
+        {"13th digit", {1.3L, 2.4L, 5.6000000000001L}, {1.2L, 2.3L, 5.5L},
+         {1.3L - 1.2L, 2.4L - 2.3L, 5.6000000000001L - 5.5L}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto table = std::make_unique<DataTable>();
+        fill(*table, 0, c.first);
+        fill(*table, 1, c.second);
+        const PairedDifferences differences = pairedDifferences(*table, 0, 1);
+        EXPECT_EQ(differences.values, c.differences);
+        EXPECT_EQ(differences.summary.title, "Difference");
+        EXPECT_EQ(differences.allEqual(), c.allEqual);
+        const PairedTResult result = pairedT(*table, raw(0, "A"), raw(1, "B"));
+        ASSERT_EQ(result.test.errorCode, 0);
+        EXPECT_EQ(result.zeroSd, c.allEqual);
+        if (c.allEqual) {
+            EXPECT_NE(c.differences[0], c.differences[1]);
+            EXPECT_EQ(result.differences.sem, 0);
+            EXPECT_EQ(result.differences.lower95, result.differences.mean);
+        }
+    }
 }
 
 TEST_F(PairedTTest, ErrorCodes)
