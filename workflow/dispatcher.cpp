@@ -4,7 +4,6 @@
 
 #include "analyses/analyses.h"
 #include "analyses/column_statistics.h"
-#include "analyses/fault_guard.h"
 #include "analyses/report_writers.h"
 #include "core/text.h"
 #include "workflow/choose_test.h"
@@ -50,15 +49,13 @@ bool hasReport(const ResultsBuffer& results)
     return results.isClosed() && !results.text().empty();
 }
 
-// Runs one analysis inside the report frame and the busy state. The
-// analysis's own code wins over the guard's.
+// Runs one analysis inside the report frame, its fault guard and the busy
+// state.
 void runAnalysis(DataSet& dataSet, CalculationTarget& target, const std::function<int()>& analysis)
 {
     CalculationScope busy(target.progress, target.view);
-    analyses::BeginReport(target.results, dataSet.table.title());
-    const int code = analyses::runGuarded(analysis);
-    analyses::FinishReport(target.results, code);
-    target.reportCode = code;
+    target.reportCode = analyses::WriteReport(target.results, dataSet.table.title(),
+                                              [&](ResultsBuffer&) { return analysis(); });
     dataSet.resultsStale = false;
 }
 

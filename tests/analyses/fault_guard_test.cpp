@@ -95,20 +95,6 @@ TEST(FaultGuard, RestoresTheCallersFlags)
     std::feclearexcept(FE_ALL_EXCEPT);
 }
 
-TEST(FaultGuard, NestedGuardsAnswerForTheirOwnAnalysis)
-{
-    int inner = -1;
-    const int outer = runGuarded([&] {
-        inner = runGuarded([] {
-            sink = huge * huge;
-            return 0;
-        });
-        return 0;
-    });
-    EXPECT_EQ(inner, error_code::Overflow);
-    EXPECT_EQ(outer, error_code::None);
-}
-
 // Each row: the operation at the edge of its range, and whether it fits.
 TEST(CheckedArithmetic, Boundaries)
 {
