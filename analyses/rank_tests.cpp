@@ -104,57 +104,6 @@ int twoColumnDataCode(const core::ColumnRecord& first, const core::ColumnRecord&
     return code;
 }
 
-int writeMatchedPairsReport(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                            const core::ColumnRecord& secondSummary, bool twoSided, ResultsBuffer& out,
-                            ProgressReporter& progress)
-{
-    int code = twoColumnDataCode(firstSummary, secondSummary);
-    if (code != error_code::None)
-        return code;
-    const PairedDifferences differences = pairedDifferences(table, first, second);
-    if (differences.allEqual())
-        code = error_code::PairedDifferencesEqual;
-    if (differences.summary.n < 2)
-        code = error_code::SinglePair;
-    if (code != error_code::None)
-        return code;
-
-    const WilcoxonResult result = signedRankTest(differences.values, differences.rows, 0, twoSided, progress);
-    if (result.p < 0) {
-        out.AppendLine("Interrupted");
-        return error_code::None;
-    }
-
-    // The rank correlation is taken over the complete pairs only. Both
-    // columns vary, but the values that have a partner may all be equal; the
-    // correlation then refuses with its own code, which is no fault of the
-    // matched pairs test: its report stands and says that r cannot be had.
-    const SpearmanResult spearman = ComputeSpearman(table, first, second, progress);
-    const bool correlated = spearman.errorCode == error_code::None;
-    if (correlated && spearman.p < 0) {
-        out.AppendLine("Interrupted");
-        return error_code::None;
-    }
-    WriteMatchedPairsText(result, correlated ? &spearman : nullptr, firstSummary, secondSummary,
-                          differences.summary, twoSided, out);
-    return error_code::None;
-}
-
-int writeMannWhitneyReport(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                           const core::ColumnRecord& secondSummary, bool twoSided, ResultsBuffer& out,
-                           ProgressReporter& progress)
-{
-    const int code = twoColumnDataCode(firstSummary, secondSummary);
-    if (code != error_code::None)
-        return code;
-    const MannWhitneyResult result = ComputeMannWhitney(table, first, second, twoSided, progress);
-    if (result.p < 0)
-        out.AppendLine("Interrupted");
-    else
-        WriteMannWhitneyText(result, firstSummary, secondSummary, twoSided, out);
-    return error_code::None;
-}
-
 }  // namespace
 
 WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypotheticalMedian, bool twoSided,
@@ -495,18 +444,70 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
     WriteParameterBlock(out, &first, &second, nullptr);
 }
 
-int WriteWilcoxonOneSampleReport(const DataTable& table, int column, const core::ColumnRecord& summary,
-                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
-                                 ProgressReporter& progress)
+WilcoxonResult wilcoxonOneSample(const DataTable& table, int column, const core::ColumnRecord& summary,
+                                 Real hypotheticalMedian, bool twoSided, ProgressReporter& progress)
 {
     int code = error_code::None;
     if (summary.sem == 0)
         code = error_code::ZeroSd;
     if (summary.n < 2)
         code = error_code::SingleValueInColumn;
-    if (code != error_code::None)
-        return code;
-    const WilcoxonResult result = ComputeWilcoxon(table, column, hypotheticalMedian, twoSided, progress);
+    if (code != error_code::None) {
+        WilcoxonResult refused;
+        refused.errorCode = code;
+        return refused;
+    }
+    return ComputeWilcoxon(table, column, hypotheticalMedian, twoSided, progress);
+}
+
+MatchedPairsResult matchedPairs(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                                const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress)
+{
+    MatchedPairsResult result;
+    result.errorCode = twoColumnDataCode(firstSummary, secondSummary);
+    if (result.errorCode != error_code::None)
+        return result;
+    const PairedDifferences differences = pairedDifferences(table, first, second);
+    if (differences.allEqual())
+        result.errorCode = error_code::PairedDifferencesEqual;
+    if (differences.summary.n < 2)
+        result.errorCode = error_code::SinglePair;
+    if (result.errorCode != error_code::None)
+        return result;
+
+    result.differences = differences.summary;
+    result.test = signedRankTest(differences.values, differences.rows, 0, twoSided, progress);
+    if (result.test.p < 0)
+        return result;
+    // The rank correlation is taken over the complete pairs only. Both
+    // columns vary, but the values that have a partner may all be equal; the
+    // correlation then refuses with its own code, which is no fault of the
+    // matched pairs test: its report stands and says that r cannot be had.
+    const SpearmanResult spearman = ComputeSpearman(table, first, second, progress);
+    if (spearman.errorCode == error_code::None)
+        result.spearman = spearman;
+    return result;
+}
+
+MannWhitneyResult mannWhitney(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                              const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress)
+{
+    const int code = twoColumnDataCode(firstSummary, secondSummary);
+    if (code != error_code::None) {
+        MannWhitneyResult refused;
+        refused.errorCode = code;
+        return refused;
+    }
+    return ComputeMannWhitney(table, first, second, twoSided, progress);
+}
+
+int WriteWilcoxonOneSampleReport(const DataTable& table, int column, const core::ColumnRecord& summary,
+                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
+                                 ProgressReporter& progress)
+{
+    const WilcoxonResult result = wilcoxonOneSample(table, column, summary, hypotheticalMedian, twoSided, progress);
+    if (result.errorCode != error_code::None)
+        return result.errorCode;
     if (result.p < 0)
         out.AppendLine("Interrupted");
     else
@@ -518,9 +519,26 @@ int WriteRankTwoColumnReport(const DataTable& table, int first, int second, cons
                              const core::ColumnRecord& secondSummary, bool paired, bool twoSided, ResultsBuffer& out,
                              ProgressReporter& progress)
 {
-    if (paired)
-        return writeMatchedPairsReport(table, first, second, firstSummary, secondSummary, twoSided, out, progress);
-    return writeMannWhitneyReport(table, first, second, firstSummary, secondSummary, twoSided, out, progress);
+    if (paired) {
+        const MatchedPairsResult result =
+            matchedPairs(table, first, second, firstSummary, secondSummary, twoSided, progress);
+        if (result.errorCode != error_code::None)
+            return result.errorCode;
+        if (result.interrupted())
+            out.AppendLine("Interrupted");
+        else
+            WriteMatchedPairsText(result.test, result.spearman ? &*result.spearman : nullptr, firstSummary,
+                                  secondSummary, result.differences, twoSided, out);
+        return error_code::None;
+    }
+    const MannWhitneyResult result = mannWhitney(table, first, second, firstSummary, secondSummary, twoSided, progress);
+    if (result.errorCode != error_code::None)
+        return result.errorCode;
+    if (result.p < 0)
+        out.AppendLine("Interrupted");
+    else
+        WriteMannWhitneyText(result, firstSummary, secondSummary, twoSided, out);
+    return error_code::None;
 }
 
 }  // namespace ombrix::analyses
