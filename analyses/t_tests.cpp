@@ -243,15 +243,10 @@ void writeUnpairedNormalitySection(ResultsBuffer& out, const core::ColumnRecord&
     out.NewLine();
 }
 
-int runUnpairedTTest(const DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out)
+void writeUnpairedReport(ResultsBuffer& out, const core::ColumnRecord& first, const core::ColumnRecord& second,
+                         const TwoColumnTestInput& input, const UnpairedTResult& result)
 {
-    const core::ColumnRecord first = summarizeColumn(table, input.first);
-    const core::ColumnRecord second = summarizeColumn(table, input.second);
-    const Variances variances = input.equalSD ? Variances::Equal : Variances::Welch;
-    const UnpairedTResult result = unpairedT(first, second, variances);
-    if (result.test.errorCode != error_code::None)
-        return result.test.errorCode;
-    const bool welch = variances == Variances::Welch;
+    const bool welch = !input.equalSD;
     const TTestResult& test = result.test;
 
     WriteReportTitle(out, welch ? "Unpaired t test with Welch correction" : "Unpaired t test");
@@ -290,7 +285,16 @@ int runUnpairedTTest(const DataTable& table, const TwoColumnTestInput& input, Re
 
     WriteReportTitle(out, "Summary of Data");
     WriteParameterBlock(out, &first, &second, nullptr);
-    return error_code::None;
+}
+
+int runUnpairedTTest(const DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out)
+{
+    const core::ColumnRecord first = summarizeColumn(table, input.first);
+    const core::ColumnRecord second = summarizeColumn(table, input.second);
+    const UnpairedTResult result = unpairedT(first, second, input.equalSD ? Variances::Equal : Variances::Welch);
+    if (result.test.errorCode == error_code::None)
+        writeUnpairedReport(out, first, second, input, result);
+    return result.test.errorCode;
 }
 
 // --- paired t test ---------------------------------------------------------
@@ -327,12 +331,9 @@ void writePairingSection(ResultsBuffer& out, const PairedTResult& result)
     out.NewLine();
 }
 
-int runPairedTTest(const DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out)
+void writePairedReport(ResultsBuffer& out, const TwoColumnTestInput& input, const PairedTResult& result)
 {
-    const PairedTResult result = pairedT(table, input.first, input.second);
     const TTestResult& test = result.test;
-    if (test.errorCode != error_code::None)
-        return test.errorCode;
 
     WriteReportTitle(out, "Paired t test");
     out.Append("Does the mean of the differences between ");
@@ -378,7 +379,14 @@ int runPairedTTest(const DataTable& table, const TwoColumnTestInput& input, Resu
 
     WriteReportTitle(out, "Summary of Data");
     WriteParameterBlock(out, &result.first, &result.second, &result.differences);
-    return error_code::None;
+}
+
+int runPairedTTest(const DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out)
+{
+    const PairedTResult result = pairedT(table, input.first, input.second);
+    if (result.test.errorCode == error_code::None)
+        writePairedReport(out, input, result);
+    return result.test.errorCode;
 }
 
 }  // namespace
