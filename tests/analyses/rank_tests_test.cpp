@@ -23,10 +23,10 @@
 namespace ombrix::analyses {
 namespace {
 
-// Records the busy-state calls; answers Stop at the chosen CalcProgress call.
+// Records the busy-state calls. Cancelling is left to the interrupted
+// golden reports.
 class RecordingProgress final : public ProgressReporter {
 public:
-    int stopAtCall = -1;  // 1-based; -1 never
     int calls = 0;
     bool shown = false;
     std::vector<std::string> messages;
@@ -39,7 +39,11 @@ public:
         shown = true;
     }
     void HideCalcStatus() override { shown = false; }
-    int CalcProgress(Real) override { return ++calls == stopAtCall ? ProgressStop : ProgressContinue; }
+    int CalcProgress(Real) override
+    {
+        ++calls;
+        return ProgressContinue;
+    }
 };
 
 std::unique_ptr<DataTable> tableWith(const std::vector<std::vector<Real>>& columns)
@@ -127,7 +131,7 @@ TEST(WilcoxonComputation, StatisticsAndPValuesAgreeWithR)
     }
 }
 
-TEST(WilcoxonComputation, StatusCallsTheApproximatePOfferedAndCancel)
+TEST(WilcoxonComputation, StatusCallsAndTheApproximatePOffered)
 {
     const auto table = tableWith({weightGain});
     for (const bool twoSided : {true, false}) {
@@ -144,13 +148,6 @@ TEST(WilcoxonComputation, StatusCallsTheApproximatePOfferedAndCancel)
         EXPECT_EQ(progress.calls, 10);
         EXPECT_FALSE(progress.shown);
     }
-    // A cancel while ranking leaves no P and no exact count.
-    RecordingProgress cancelled;
-    cancelled.stopAtCall = 4;
-    EXPECT_LT(ComputeWilcoxon(*table, 0, 10, true, cancelled).p, 0);
-    EXPECT_EQ(cancelled.calls, 4);
-    EXPECT_EQ(cancelled.messages.size(), 1u);
-    EXPECT_FALSE(cancelled.shown);
 }
 
 const std::vector<Real> control{3.1L, 4.7L, 2.8L, 5.2L, 3.9L, 4.4L, 2.5L};
@@ -198,7 +195,7 @@ TEST(MannWhitneyComputation, StatisticsAndPValuesAgreeWithR)
     }
 }
 
-TEST(MannWhitneyComputation, StatusCallsAndCancel)
+TEST(MannWhitneyComputation, StatusCalls)
 {
     const auto table = tableWith({control, treated});
     RecordingProgress progress;
@@ -219,14 +216,6 @@ TEST(MannWhitneyComputation, StatusCallsAndCancel)
     EXPECT_EQ(ComputeMannWhitney(*tied, 0, 1, true, tiedProgress).exactness, RankExactness::TiedRanks);
     EXPECT_EQ(tiedProgress.messages.size(), 1u);
 
-    // A cancel in either column leaves no P.
-    for (const int stopAt : {1, 7, 8, 16}) {
-        RecordingProgress cancelled;
-        cancelled.stopAtCall = stopAt;
-        EXPECT_LT(ComputeMannWhitney(*table, 0, 1, true, cancelled).p, 0) << stopAt;
-        EXPECT_EQ(cancelled.calls, stopAt);
-        EXPECT_FALSE(cancelled.shown);
-    }
 }
 
 TEST(ExactMannWhitney, SubsetLimitDecidesExactness)
