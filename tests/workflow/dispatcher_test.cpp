@@ -80,7 +80,7 @@ TEST_F(DispatcherTest, TwoSelectedColumnsInColumnOrderWithTemporaryTitles)
 
 // The user's events run inside the analysis's progress calls; whatever they
 // look at must be the document as the user left it.
-TEST(Dispatcher, DocumentIsUntouchedWhileEventsAreProcessed)
+TEST_F(DispatcherTest, DocumentIsUntouchedWhileEventsAreProcessed)
 {
     class TickingClock final : public Clock {
     public:
@@ -89,36 +89,33 @@ TEST(Dispatcher, DocumentIsUntouchedWhileEventsAreProcessed)
     };
     class Snooper final : public StatusView {
     public:
-        const core::DataTable* table = nullptr;
+        explicit Snooper(const core::DataTable& table) : m_table(table) {}
         int rounds = 0;
         void processPendingEvents() override
         {
             ++rounds;
-            EXPECT_EQ(table->column(0).title, "");
-            EXPECT_EQ(table->column(1).n, 3);
-            EXPECT_EQ(table->lastUsedColumn(), 2);
-            EXPECT_FALSE(table->analysisMode());
+            EXPECT_EQ(m_table.column(0).title, "");
+            EXPECT_EQ(m_table.column(1).n, 3);
+            EXPECT_FALSE(m_table.analysisMode());
         }
+
+    private:
+        const core::DataTable& m_table;
     };
-    auto dataSet = std::make_unique<core::DataSet>();
-    for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 3; ++column)
-            dataSet->table.setValue(row, column, row * 3 + column + 1);
-    dataSet->markChanged();
+    fillColumn(0, {1, 4, 7});
+    fillColumn(1, {2, 5, 8});
+    fillColumn(2, {3, 6, 9});
     dataSet->choices.AllColumns = false;
     dataSet->choices.TwoColNonParametric = true;
     dataSet->table.setSelected(1, false);
     analyses::UpdateColumnStatistics(dataSet->table);
-    analyses::ResultsBuffer results;
-    analyses::RegressionForGraph regression;
-    TickingClock clock;
-    CalculationProgress progress{clock};
-    Snooper snooper;
-    snooper.table = &dataSet->table;
-    CalculationTarget target{results, regression, progress, &snooper};
-    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+    TickingClock ticking;
+    CalculationProgress slow{ticking};
+    Snooper snooper(dataSet->table);
+    CalculationTarget watched{results, regression, slow, &snooper};
+    EXPECT_EQ(Calculate(*dataSet, watched), CalculateOutcome::Calculated);
     EXPECT_GT(snooper.rounds, 0);
-    EXPECT_NE(std::string(results.text()).find("Mann-Whitney Test"), std::string::npos);
+    EXPECT_NE(report().find("Mann-Whitney Test"), std::string::npos);
 }
 
 TEST_F(DispatcherTest, NotStaleShowsTheSameReportWithoutRecomputing)
