@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 
 #include "analyses/progress_reporter.h"
 #include "analyses/results_buffer.h"
@@ -8,9 +10,8 @@
 #include "core/data_table.h"
 #include "core/real.h"
 
-// What each analysis receives from the dispatcher. Every analysis appends its
-// report to the buffer it is given and leaves a non-zero analysis error code
-// in the table when the data do not allow it.
+// What each analysis receives from the dispatcher besides the table it reads,
+// and what the linear regression leaves for the graph.
 namespace ombrix::analyses {
 
 using core::ColumnRecord;
@@ -39,8 +40,8 @@ struct TwoColumnTestInput {
     bool equalSD = true;
 };
 
-// The analysis builds the column map over the selected columns with data
-// and reads logical columns 0..count-1.
+// The table comes with its column map built over the selected columns with
+// data; the analysis reads logical columns 0..count-1.
 struct MultiColumnTestInput {
     bool nonParametric = false;
     bool ordinary = true;
@@ -64,8 +65,22 @@ struct TwoByTwoInput {
     bool fisher = true;
 };
 
-// Values the last regression leaves for the graph; slot 0 blank means no line.
-using RegressionSlots = std::array<Real, 9>;
+// The fitted line of the last linear regression, as the graph draws it with
+// its confidence band.
+struct RegressionLine {
+    Real slope = 0;
+    Real slopeLower = 0;  // 95% limits of the slope
+    Real slopeUpper = 0;
+    Real intercept = 0;
+    Real syx = 0;  // SD of the residuals
+    Real rSquared = 0;
+    Real meanX = 0;
+    std::int32_t n = 0;  // points fitted
+    Real sxx = 0;        // sum of squared deviations of X
+};
+
+// Empty when the last calculation fitted no line: the graph draws none.
+using RegressionForGraph = std::optional<RegressionLine>;
 
 struct LinearRegressionInput {
     bool runsTest = false;

@@ -30,6 +30,11 @@ std::vector<Real> sortedColumnValues(const DataTable& table, int column)
     return values;
 }
 
+Real finiteOrMissing(Real x)
+{
+    return std::isfinite(x) ? x : MissingValue;
+}
+
 Real confidenceHalfWidth(Real sem, int n)
 {
     return sem * numeric::CriticalT95(n - 1);
@@ -53,15 +58,19 @@ Real medianOfSorted(const std::vector<Real>& sorted)
 
 Real ColumnMedian(const DataTable& table, int column)
 {
-    if (table.analysisErrorCode() != 0)
-        return MissingValue;
     return medianOfSorted(sortedColumnValues(table, column));
 }
 
 namespace {
 
 // The statistics of one raw column from its values in ascending order.
-void rawStatisticsOfSorted(const DataTable& table, core::ColumnRecord& record, const std::vector<Real>& values)
+//
+// Values near the top of the extended range overflow in their squares (from
+// about 1E2466 on) and, near its very top, in their sum. The sums are taken
+// over the values divided by a power of two near the largest magnitude and
+// scaled back: a power-of-two factor changes exponents only, so the scaled
+// computation gives ordinary data the very same bits.
+void rawStatisticsOfSorted(core::ColumnRecord& record, const std::vector<Real>& values)
 {
     const int n = static_cast<int>(values.size());
     record.n = n;
@@ -72,9 +81,10 @@ void rawStatisticsOfSorted(const DataTable& table, core::ColumnRecord& record, c
         return;
     }
 
+    const Real scale = powerOfTwoScale(std::max(std::fabs(values.front()), std::fabs(values.back())));
     Real sum = 0;
     for (const Real x : values)
-        sum += x;
+        sum += x / scale;
     Real mean = sum / n;
 
     // Two passes, with the sum of deviations as a correction: rounding in
@@ -83,26 +93,27 @@ void rawStatisticsOfSorted(const DataTable& table, core::ColumnRecord& record, c
     Real deviations = 0;
     Real ss = 0;
     for (const Real x : values) {
-        const Real d = x - mean;
+        const Real d = x / scale - mean;
         deviations += d;
         ss += d * d;
     }
     ss -= deviations * deviations / n;
     mean += deviations / n;
 
-    record.mean = mean;
+    record.mean = mean * scale;
     record.minimum = values.front();
     record.maximum = values.back();
     if (n < 2) {
         record.sd = record.sem = 0;
     } else {
-        record.sd = std::sqrt(std::max(ss, Real(0)) / (n - 1));
+        record.sd = std::sqrt(std::max(ss, Real(0)) / (n - 1)) * scale;
         record.sem = record.sd / std::sqrt(static_cast<Real>(n));
     }
-    record.median = table.analysisErrorCode() != 0 ? MissingValue : medianOfSorted(values);
+    record.median = medianOfSorted(values);
+    // A limit beyond the extended range is unknown, not infinite.
     const Real half = confidenceHalfWidth(record.sem, n);
-    record.upper95 = mean + half;
-    record.lower95 = mean - half;
+    record.upper95 = finiteOrMissing(record.mean + half);
+    record.lower95 = finiteOrMissing(record.mean - half);
 }
 
 // Normal distribution function at z, as the program computes it everywhere.
@@ -175,7 +186,7 @@ NormalityResult normalityOfSorted(const std::vector<Real>& sorted, Real mean, Re
 {
     NormalityResult result;
     const int n = static_cast<int>(sorted.size());
-    if (n < 1 || !(sd > 0))
+    if (n < FewestValuesForNormality || isMissing(sd) || !(sd > 0))
         return result;
     result.ks = ksDistance(sorted, mean, sd);
     result.p = lillieforsP(n, result.ks);
@@ -184,9 +195,36 @@ NormalityResult normalityOfSorted(const std::vector<Real>& sorted, Real mean, Re
 
 }  // namespace
 
-void ComputeRawColumnStatistics(DataTable& table, int column)
+Real powerOfTwoScale(Real magnitude)
 {
-    rawStatisticsOfSorted(table, table.column(column), sortedColumnValues(table, column));
+    if (!(magnitude > 0) || !std::isfinite(magnitude))
+        return 1;
+    // frexp's exponent e gives magnitude in [2^(e-1), 2^e); 2^(e-1) is
+    // representable even for the largest finite magnitude, 2^e may not be.
+    int exponent = 0;
+    std::frexp(magnitude, &exponent);
+    return std::ldexp(Real(1), exponent - 1);
+}
+
+core::ColumnRecord ComputeRawColumnStatistics(const DataTable& table, int column)
+{
+    core::ColumnRecord record = table.column(column);
+    rawStatisticsOfSorted(record, sortedColumnValues(table, column));
+    return record;
+}
+
+core::ColumnRecord statisticsOfValues(std::vector<Real> values)
+{
+    std::sort(values.begin(), values.end());
+    core::ColumnRecord record;
+    rawStatisticsOfSorted(record, values);
+    return record;
+}
+
+NormalityResult normalityOfValues(std::vector<Real> values, Real mean, Real sd)
+{
+    std::sort(values.begin(), values.end());
+    return normalityOfSorted(values, mean, sd);
 }
 
 void ComputeSummaryColumnStatistics(core::ColumnRecord& record)
@@ -224,6 +262,13 @@ DallalWilkinson coefficients(int n)
 
 }  // namespace
 
+void setNormality(core::ColumnRecord& record, const NormalityResult& normality)
+{
+    record.normalityStatistic = normality.ks;
+    record.normalityP = normality.p;
+    record.passedNormality = !isMissing(normality.p) && normality.p > 0.05L;
+}
+
 Real lillieforsCutoff(int n)
 {
     const auto [a, b, c] = coefficients(n);
@@ -248,7 +293,6 @@ NormalityResult NormalityTest(const DataTable& table, int column, Real mean, Rea
 
 void UpdateColumnStatistics(DataTable& table)
 {
-    table.setAnalysisErrorCode(0);
     for (int column = 0; column < core::TableColumns; ++column) {
         core::ColumnRecord& record = table.column(column);
         const bool recompute = table.columnChanged(column);
@@ -262,7 +306,7 @@ void UpdateColumnStatistics(DataTable& table)
 
         if (recompute) {
             if (raw) {
-                rawStatisticsOfSorted(table, record, sorted);
+                rawStatisticsOfSorted(record, sorted);
                 if (record.n < 1) {
                     record.n = 0;
                     record.sd = record.sem = MissingValue;
@@ -272,17 +316,8 @@ void UpdateColumnStatistics(DataTable& table)
                 ComputeSummaryColumnStatistics(record);
             }
         }
-        if (normalityDue) {
-            if (record.n > 4 && !isMissing(record.sd) && record.sd > 0) {
-                const NormalityResult normality = normalityOfSorted(sorted, record.mean, record.sd);
-                record.normalityStatistic = normality.ks;
-                record.normalityP = normality.p;
-                record.passedNormality = normality.p > 0.05L;
-            } else {
-                record.normalityStatistic = record.normalityP = MissingValue;
-                record.passedNormality = false;
-            }
-        }
+        if (normalityDue)
+            setNormality(record, normalityOfSorted(sorted, record.mean, record.sd));
         table.setColumnChanged(column, false);
     }
 }
@@ -332,7 +367,7 @@ std::string statisticsGridCell(const DataTable& table, int column, int gridRow, 
     case 14: return number(record.normalityStatistic);
     case 15: {
         if (isMissing(record.normalityStatistic))
-            return record.n >= 1 && record.n <= 4 && !table.meanEntry(column) ? "Too few values" : "";
+            return record.n >= 1 && record.n < FewestValuesForNormality && !table.meanEntry(column) ? "Too few values" : "";
         const Real p = record.normalityP;
         if (p > 0.10L)
             return ">0.10";

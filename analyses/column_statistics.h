@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/data_format.h"
 #include "core/data_table.h"
@@ -14,22 +15,31 @@ namespace ombrix::analyses {
 using core::DataTable;
 
 // Recomputes every column whose changed flag is set (and the normality test of
-// raw columns that lack one); clears the analysis error code first.
+// raw columns that lack one).
 void UpdateColumnStatistics(DataTable& table);
 
-// N, mean, SD, SEM, extremes, median and confidence limits from the cells of
-// rows 0..last used row, read as analyses read them (blanks, excluded values
-// and, in analysis mode, unselected columns are missing). With N < 2 SD and
-// SEM are 0; with N = 0 the mean is missing.
-void ComputeRawColumnStatistics(DataTable& table, int column);
+// The column's record with N, mean, SD, SEM, extremes, median and confidence
+// limits computed from the cells of rows 0..last used row, read as analyses
+// read them (blanks, excluded values and, in analysis mode, unselected
+// columns are missing). With N < 2 SD and SEM are 0; with N = 0 the mean is
+// missing. Title and normality are the table's record's. Values up to the
+// top of the extended range give finite SD and SEM.
+core::ColumnRecord ComputeRawColumnStatistics(const DataTable& table, int column);
+
+// The same statistics of values in any order, in an untitled record.
+core::ColumnRecord statisticsOfValues(std::vector<Real> values);
+
+// 2^k with magnitude / 2^k in [1, 2): dividing by it rescales without
+// rounding. 1 for 0, infinity and NaN.
+Real powerOfTwoScale(Real magnitude);
 
 // Completes a record whose mean, N and SD or SEM were typed: the other of SD
 // and SEM and the confidence limits. Median, extremes and normality are left
 // as they are: only raw columns compute them.
 void ComputeSummaryColumnStatistics(core::ColumnRecord& record);
 
-// Median of the column's values; missing when there is none or when the
-// analysis error code is set. Every value of a full column is used.
+// Median of the column's values; missing when there is none. Every value of
+// a full column is used.
 Real ColumnMedian(const DataTable& table, int column);
 
 struct NormalityResult {
@@ -37,10 +47,19 @@ struct NormalityResult {
     Real p = MissingValue;  // 0.2 stands for any P above 0.10
 };
 
+// Fewer values than this are too few for the normality test, in the grid and
+// in every report alike.
+inline constexpr int FewestValuesForNormality = 5;
+
 // Kolmogorov-Smirnov distance of the column's values from the normal
-// distribution with the given mean and SD (SD > 0), with the Dallal-Wilkinson
-// approximation of Lilliefors' P.
+// distribution with the given mean and SD, with the Dallal-Wilkinson
+// approximation of Lilliefors' P. Both missing with fewer than
+// FewestValuesForNormality values or without SD > 0.
 NormalityResult NormalityTest(const DataTable& table, int column, Real mean, Real sd);
+NormalityResult normalityOfValues(std::vector<Real> values, Real mean, Real sd);
+
+// KS, P and the passed flag (P above 0.05) of a record from a normality result.
+void setNormality(core::ColumnRecord& record, const NormalityResult& normality);
 
 // Dallal-Wilkinson P for a KS distance from n values: 0.2 below the distance
 // whose P is 0.10, 0.10 exactly there, else the approximation.

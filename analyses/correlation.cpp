@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "analyses/analyses.h"
+#include "analyses/column_statistics.h"
 #include "analyses/error_codes.h"
 #include "analyses/report_writers.h"
 #include "numeric/probability.h"
@@ -85,6 +86,17 @@ Real fisherLimit(Real r, Real halfWidth)
     return std::tanh(std::atanh(r) + halfWidth);
 }
 
+std::vector<Real> rescaled(std::vector<Real> values)
+{
+    Real largest = 0;
+    for (const Real v : values)
+        largest = std::max(largest, std::fabs(v));
+    const Real scale = powerOfTwoScale(largest);
+    for (Real& v : values)
+        v /= scale;
+    return values;
+}
+
 PearsonResult pearsonOf(const Pairs& pairs)
 {
     PearsonResult result;
@@ -105,21 +117,26 @@ PearsonResult pearsonOf(const Pairs& pairs)
 
     // Sums of products of deviations from the means: the same Sxx, Syy and
     // Sxy as sum(XY) - sum(X) sum(Y) / n and its kin, without their loss of
-    // digits when the values are large beside their spread.
-    const Real meanX = mean(pairs.x);
-    const Real meanY = mean(pairs.y);
+    // digits when the values are large beside their spread. r does not
+    // change when X or Y is rescaled, so each is divided by a power of two
+    // near its largest magnitude: values near the top of the range keep
+    // finite squares, and ordinary values the very same bits.
+    const std::vector<Real> x = rescaled(pairs.x);
+    const std::vector<Real> y = rescaled(pairs.y);
+    const Real meanX = mean(x);
+    const Real meanY = mean(y);
     Real sxx = 0;
     Real syy = 0;
     Real sxy = 0;
     for (int i = 0; i < n; ++i) {
-        const Real dx = pairs.x[i] - meanX;
-        const Real dy = pairs.y[i] - meanY;
+        const Real dx = x[i] - meanX;
+        const Real dy = y[i] - meanY;
         sxx += dx * dx;
         syy += dy * dy;
         sxy += dx * dy;
     }
-    // Only values differing in their last bits, squared below the smallest
-    // long double, get here; they are one value to this test.
+    // Only values whose deviations underflow even after the rescaling get
+    // here; they are one value to this test.
     if (sxx == 0) {
         result.errorCode = error_code::RegressionOneX;
         return result;
@@ -320,7 +337,7 @@ SpearmanResult spearmanOf(const Pairs& pairs, ProgressReporter& progress)
     return result;
 }
 
-SpearmanResult computeSpearman(DataTable& table, PairColumns columns, ProgressReporter& progress)
+SpearmanResult computeSpearman(const DataTable& table, PairColumns columns, ProgressReporter& progress)
 {
     progress.ShowCalcStatus(SpearmanStatusMessage, NoApproximateP);
     Pairs pairs;
@@ -330,20 +347,14 @@ SpearmanResult computeSpearman(DataTable& table, PairColumns columns, ProgressRe
         interrupted.p = -1;
         return interrupted;
     }
-    const SpearmanResult result = spearmanOf(pairs, progress);
-    if (result.errorCode != 0)
-        table.setAnalysisErrorCode(result.errorCode);
-    return result;
+    return spearmanOf(pairs, progress);
 }
 
-PearsonResult computePearson(DataTable& table, PairColumns columns)
+PearsonResult computePearson(const DataTable& table, PairColumns columns)
 {
     Pairs pairs;
     collectPairs(table, columns, nullptr, pairs);
-    const PearsonResult result = pearsonOf(pairs);
-    if (result.errorCode != 0)
-        table.setAnalysisErrorCode(result.errorCode);
-    return result;
+    return pearsonOf(pairs);
 }
 
 void writeTitle(ResultsBuffer& out, std::string_view title)
@@ -488,32 +499,34 @@ RankDifferenceCounts squaredRankDifferenceCounts(int n, ProgressReporter* progre
     return result;
 }
 
-PearsonResult ComputePearson(DataTable& table, int xColumn, int yColumn)
+PearsonResult ComputePearson(const DataTable& table, int xColumn, int yColumn)
 {
     return computePearson(table, {xColumn, yColumn, yColumn});
 }
 
-SpearmanResult ComputeSpearman(DataTable& table, int xColumn, int yColumn, ProgressReporter& progress)
+SpearmanResult ComputeSpearman(const DataTable& table, int xColumn, int yColumn, ProgressReporter& progress)
 {
     return computeSpearman(table, {xColumn, yColumn, yColumn}, progress);
 }
 
-void PearsonCorrelation(DataTable& table, ResultsBuffer& out)
+int PearsonCorrelation(const DataTable& table, ResultsBuffer& out)
 {
     const PearsonResult result = computePearson(table, xyColumns(table));
     if (result.errorCode == 0)
         writePearsonReport(out, result);
+    return result.errorCode;
 }
 
-void SpearmanCorrelation(DataTable& table, ResultsBuffer& out, ProgressReporter& progress)
+int SpearmanCorrelation(const DataTable& table, ResultsBuffer& out, ProgressReporter& progress)
 {
     const SpearmanResult result = computeSpearman(table, xyColumns(table), progress);
     if (result.p < 0) {
         out.AppendLine("Interrupted");
-        return;
+        return 0;
     }
     if (result.errorCode == 0)
         writeSpearmanReport(out, result);
+    return result.errorCode;
 }
 
 }  // namespace ombrix::analyses

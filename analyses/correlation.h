@@ -23,7 +23,7 @@ struct PearsonResult {
     Real lower = MissingValue;
     Real upper = MissingValue;
     Real p = MissingValue;  // two-tailed
-    // The code also left in the table: 0, or 47, 37, 38 or 39 (error_codes.h).
+    // 0, or 47, 37, 38 or 39 (error_codes.h) when the data do not allow r.
     int errorCode = 0;
 };
 
@@ -42,16 +42,16 @@ struct SpearmanResult {
     bool ties = false;
     Real p = MissingValue;  // two-tailed; negative when the user cancelled during data collection
     SpearmanExactness exactness = SpearmanExactness::Exact;
-    // The code also left in the table: 0, or 47, 37 or 38 (error_codes.h).
+    // 0, or 47, 37 or 38 (error_codes.h) when the data do not allow rs.
     int errorCode = 0;
 };
 
 // Pairs row by row between column x and column y of the table (read with
-// GetAnalysisValue); a pair needs both cells. Sets the table's analysis error
-// code where the data do not allow the computation: no pair 47, one X value
-// 37, one Y value 38, and for Pearson fewer than 3 pairs 39. A perfect
+// GetAnalysisValue); a pair needs both cells. The result's error code tells
+// where the data do not allow the computation: no pair 47, one X value 37,
+// one Y value 38, and for Pearson fewer than 3 pairs 39. A perfect
 // correlation (r = 1 or -1) has SE 0, P 0 and both limits equal to r.
-PearsonResult ComputePearson(DataTable& table, int xColumn, int yColumn);
+PearsonResult ComputePearson(const DataTable& table, int xColumn, int yColumn);
 
 // As ComputePearson, on ranks (tied values share their mean rank; rs is
 // corrected for ties). Shows its progress while reading the rows; a cancel
@@ -59,7 +59,7 @@ PearsonResult ComputePearson(DataTable& table, int xColumn, int yColumn);
 // P value is exact, counted over the n! orderings of the ranks 1..n (ties
 // ignored); a cancel or a "too long" answer from progress during that count
 // leaves the approximate P value (t with n - 2 df) and says so in exactness.
-SpearmanResult ComputeSpearman(DataTable& table, int xColumn, int yColumn, ProgressReporter& progress);
+SpearmanResult ComputeSpearman(const DataTable& table, int xColumn, int yColumn, ProgressReporter& progress);
 
 // Beyond this many pairs the exact Spearman P value is not attempted.
 inline constexpr int MaxExactSpearmanPairs = 12;

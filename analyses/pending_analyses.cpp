@@ -5,38 +5,39 @@ namespace ombrix::analyses {
 
 namespace {
 
-void notAvailableYet(ResultsBuffer& out)
+int notAvailableYet(ResultsBuffer& out)
 {
     out.AppendLine("This analysis is not available yet.");
     out.MarkNoResult();
+    return 0;
 }
 
 }  // namespace
 
-void MultiColumnTest(DataTable&, const MultiColumnTestInput&, ResultsBuffer& out, ProgressReporter&)
+int MultiColumnTest(const DataTable&, const MultiColumnTestInput&, ResultsBuffer& out, ProgressReporter&)
 {
-    notAvailableYet(out);
+    return notAvailableYet(out);
 }
 
-void TwoByTwoAnalysis(DataTable&, const TwoByTwoInput&, ResultsBuffer& out)
+int TwoByTwoAnalysis(const TwoByTwoInput&, ResultsBuffer& out)
 {
-    notAvailableYet(out);
+    return notAvailableYet(out);
 }
 
-void LargerTableAnalysis(DataTable&, ResultsBuffer& out)
+int LargerTableAnalysis(const DataTable&, ResultsBuffer& out)
 {
-    notAvailableYet(out);
+    return notAvailableYet(out);
 }
 
-int LinearRegression(DataTable&, const LinearRegressionInput&, RegressionSlots&, ResultsBuffer& out)
+int LinearRegression(const DataTable&, const LinearRegressionInput&, RegressionForGraph& line, ResultsBuffer& out)
 {
-    notAvailableYet(out);
-    return 1;
+    line.reset();
+    return notAvailableYet(out);
 }
 
-void MultipleRegressionAnalysis(DataTable&, const MultipleRegressionInput&, ResultsBuffer& out)
+int MultipleRegressionAnalysis(const DataTable&, const MultipleRegressionInput&, ResultsBuffer& out)
 {
-    notAvailableYet(out);
+    return notAvailableYet(out);
 }
 
 }  // namespace ombrix::analyses

@@ -9,6 +9,7 @@
 #include "analyses/column_statistics.h"
 #include "analyses/column_tables.h"
 #include "analyses/error_codes.h"
+#include "analyses/paired_differences.h"
 #include "analyses/rank_distributions.h"
 #include "analyses/report_writers.h"
 #include "numeric/probability.h"
@@ -103,86 +104,19 @@ int twoColumnDataCode(const core::ColumnRecord& first, const core::ColumnRecord&
     return code;
 }
 
-// Fills the auxiliary column with first minus second where a row has both,
-// blank elsewhere, and returns its statistics, titled "Difference". The
-// table keeps no record for the auxiliary column (each writable access
-// starts a fresh one), so the statistics are read back at once.
-core::ColumnRecord buildDifferences(DataTable& table, int first, int second)
-{
-    const int rows = table.lastUsedRow() + 1;
-    for (int row = 0; row < rows; ++row) {
-        const Real a = table.GetAnalysisValue(row, first);
-        const Real b = table.GetAnalysisValue(row, second);
-        table.SetAnalysisValue(row, core::AuxiliaryColumn, isMissing(a) || isMissing(b) ? MissingValue : a - b);
-    }
-    ComputeRawColumnStatistics(table, core::AuxiliaryColumn);
-    core::ColumnRecord record = std::as_const(table).column(core::AuxiliaryColumn);
-    record.title = "Difference";
-    return record;
-}
-
-void writeMatchedPairsReport(DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                             const core::ColumnRecord& secondSummary, bool twoSided, ResultsBuffer& out,
-                             ProgressReporter& progress)
-{
-    int code = twoColumnDataCode(firstSummary, secondSummary);
-    if (code != error_code::None) {
-        table.setAnalysisErrorCode(code);
-        return;
-    }
-    const core::ColumnRecord differences = buildDifferences(table, first, second);
-    if (differences.sd == 0)
-        code = error_code::PairedDifferencesEqual;
-    if (differences.n < 2)
-        code = error_code::SinglePair;
-    if (code != error_code::None) {
-        table.setAnalysisErrorCode(code);
-        return;
-    }
-
-    const WilcoxonResult result = ComputeWilcoxon(table, core::AuxiliaryColumn, 0, twoSided, progress);
-    if (result.p < 0) {
-        out.AppendLine("Interrupted");
-        return;
-    }
-
-    // The rank correlation is taken over the complete pairs only. Both
-    // columns vary, but the values that have a partner may all be equal; the
-    // correlation then refuses with its own code, which is no fault of the
-    // matched pairs test: its report stands and says that r cannot be had.
-    const int codeBefore = table.analysisErrorCode();
-    const SpearmanResult spearman = ComputeSpearman(table, first, second, progress);
-    const bool correlated = table.analysisErrorCode() == codeBefore;
-    table.setAnalysisErrorCode(codeBefore);
-    if (correlated && spearman.p < 0) {
-        out.AppendLine("Interrupted");
-        return;
-    }
-    WriteMatchedPairsText(result, correlated ? &spearman : nullptr, firstSummary, secondSummary, differences,
-                          twoSided, out);
-}
-
-void writeMannWhitneyReport(DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                            const core::ColumnRecord& secondSummary, bool twoSided, ResultsBuffer& out,
-                            ProgressReporter& progress)
-{
-    const int code = twoColumnDataCode(firstSummary, secondSummary);
-    if (code != error_code::None) {
-        table.setAnalysisErrorCode(code);
-        return;
-    }
-    const MannWhitneyResult result = ComputeMannWhitney(table, first, second, twoSided, progress);
-    if (result.p < 0) {
-        out.AppendLine("Interrupted");
-        return;
-    }
-    WriteMannWhitneyText(result, firstSummary, secondSummary, twoSided, out);
-}
-
 }  // namespace
 
 WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypotheticalMedian, bool twoSided,
                                ProgressReporter& progress)
+{
+    std::vector<Real> values;
+    for (const RowValue& value : columnValues(table, column))
+        values.push_back(value.x);
+    return signedRankTest(values, table.lastUsedRow() + 1, hypotheticalMedian, twoSided, progress);
+}
+
+WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Real hypotheticalMedian, bool twoSided,
+                              ProgressReporter& progress)
 {
     WilcoxonResult result;
     progress.ShowCalcStatus(WilcoxonStatusMessage, NoApproximateP);
@@ -192,9 +126,8 @@ WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypothet
         bool negative;
     };
     std::vector<Difference> differences;
-    const std::vector<RowValue> values = columnValues(table, column);
-    for (const RowValue& value : values) {
-        const Real d = value.x - hypotheticalMedian;
+    for (const Real x : values) {
+        const Real d = x - hypotheticalMedian;
         if (d == 0)
             ++result.zeros;
         else
@@ -205,7 +138,7 @@ WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypothet
 
     // Level by level from the smallest absolute difference: each tied level
     // shares the mean of the ranks it occupies.
-    const Real rows = static_cast<Real>(table.lastUsedRow() + 1);
+    const Real rows = static_cast<Real>(rowsRead);
     Real negativeSum = 0;
     int rank = 0;
     const size_t count = differences.size();
@@ -511,9 +444,8 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
     WriteParameterBlock(out, &first, &second, nullptr);
 }
 
-void WriteWilcoxonOneSampleReport(DataTable& table, int column, const core::ColumnRecord& summary,
-                                  Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
-                                  ProgressReporter& progress)
+WilcoxonResult wilcoxonOneSample(const DataTable& table, int column, const core::ColumnRecord& summary,
+                                 Real hypotheticalMedian, bool twoSided, ProgressReporter& progress)
 {
     int code = error_code::None;
     if (summary.sem == 0)
@@ -521,25 +453,92 @@ void WriteWilcoxonOneSampleReport(DataTable& table, int column, const core::Colu
     if (summary.n < 2)
         code = error_code::SingleValueInColumn;
     if (code != error_code::None) {
-        table.setAnalysisErrorCode(code);
-        return;
+        WilcoxonResult refused;
+        refused.errorCode = code;
+        return refused;
     }
-    const WilcoxonResult result = ComputeWilcoxon(table, column, hypotheticalMedian, twoSided, progress);
-    if (result.p < 0) {
-        out.AppendLine("Interrupted");
-        return;
-    }
-    WriteWilcoxonOneSampleText(result, summary, hypotheticalMedian, twoSided, out);
+    return ComputeWilcoxon(table, column, hypotheticalMedian, twoSided, progress);
 }
 
-void WriteRankTwoColumnReport(DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                              const core::ColumnRecord& secondSummary, bool paired, bool twoSided,
-                              ResultsBuffer& out, ProgressReporter& progress)
+MatchedPairsResult matchedPairs(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                                const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress)
 {
-    if (paired)
-        writeMatchedPairsReport(table, first, second, firstSummary, secondSummary, twoSided, out, progress);
+    MatchedPairsResult result;
+    result.errorCode = twoColumnDataCode(firstSummary, secondSummary);
+    if (result.errorCode != error_code::None)
+        return result;
+    const PairedDifferences differences = pairedDifferences(table, first, second);
+    if (differences.allEqual())
+        result.errorCode = error_code::PairedDifferencesEqual;
+    if (differences.summary.n < 2)
+        result.errorCode = error_code::SinglePair;
+    if (result.errorCode != error_code::None)
+        return result;
+
+    result.differences = differences.summary;
+    result.test = signedRankTest(differences.values, differences.rows, 0, twoSided, progress);
+    if (result.test.p < 0)
+        return result;
+    // The rank correlation is taken over the complete pairs only. Both
+    // columns vary, but the values that have a partner may all be equal; the
+    // correlation then refuses with its own code, which is no fault of the
+    // matched pairs test: its report stands and says that r cannot be had.
+    const SpearmanResult spearman = ComputeSpearman(table, first, second, progress);
+    if (spearman.errorCode == error_code::None)
+        result.spearman = spearman;
+    return result;
+}
+
+MannWhitneyResult mannWhitney(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                              const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress)
+{
+    const int code = twoColumnDataCode(firstSummary, secondSummary);
+    if (code != error_code::None) {
+        MannWhitneyResult refused;
+        refused.errorCode = code;
+        return refused;
+    }
+    return ComputeMannWhitney(table, first, second, twoSided, progress);
+}
+
+int WriteWilcoxonOneSampleReport(const DataTable& table, int column, const core::ColumnRecord& summary,
+                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
+                                 ProgressReporter& progress)
+{
+    const WilcoxonResult result = wilcoxonOneSample(table, column, summary, hypotheticalMedian, twoSided, progress);
+    if (result.errorCode != error_code::None)
+        return result.errorCode;
+    if (result.p < 0)
+        out.AppendLine("Interrupted");
     else
-        writeMannWhitneyReport(table, first, second, firstSummary, secondSummary, twoSided, out, progress);
+        WriteWilcoxonOneSampleText(result, summary, hypotheticalMedian, twoSided, out);
+    return error_code::None;
+}
+
+int WriteRankTwoColumnReport(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                             const core::ColumnRecord& secondSummary, bool paired, bool twoSided, ResultsBuffer& out,
+                             ProgressReporter& progress)
+{
+    if (paired) {
+        const MatchedPairsResult result =
+            matchedPairs(table, first, second, firstSummary, secondSummary, twoSided, progress);
+        if (result.errorCode != error_code::None)
+            return result.errorCode;
+        if (result.interrupted())
+            out.AppendLine("Interrupted");
+        else
+            WriteMatchedPairsText(result.test, result.spearman ? &*result.spearman : nullptr, firstSummary,
+                                  secondSummary, result.differences, twoSided, out);
+        return error_code::None;
+    }
+    const MannWhitneyResult result = mannWhitney(table, first, second, firstSummary, secondSummary, twoSided, progress);
+    if (result.errorCode != error_code::None)
+        return result.errorCode;
+    if (result.p < 0)
+        out.AppendLine("Interrupted");
+    else
+        WriteMannWhitneyText(result, firstSummary, secondSummary, twoSided, out);
+    return error_code::None;
 }
 
 }  // namespace ombrix::analyses

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "analyses/correlation.h"
 #include "analyses/progress_reporter.h"
@@ -10,8 +12,8 @@
 
 // The Wilcoxon signed rank test of one column, the Wilcoxon matched pairs
 // test and the Mann-Whitney test, called by the one- and two-column
-// dispatch of the t tests. They read raw columns only and set the table's
-// analysis error code on data that do not allow the test.
+// dispatch of the t tests. They read raw columns only and return an analysis
+// error code for data that do not allow the test.
 //
 // Statistics come from average ranks for ties. The P value is exact when the
 // data allow it: with fewer than 30 non-zero differences (signed rank), or
@@ -34,6 +36,7 @@ enum class RankExactness {
 };
 
 struct WilcoxonResult {
+    int errorCode = 0;  // not 0: the data do not allow the test, nothing else is set
     // One-tailed; negative when the user interrupted the ranking (then
     // nothing else is filled in).
     Real p = -1;
@@ -56,6 +59,9 @@ struct WilcoxonResult {
 // and the exact P is 1.
 WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypotheticalMedian, bool twoSided,
                                ProgressReporter& progress);
+// The same for values already read; rowsRead scales the progress shown.
+WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Real hypotheticalMedian, bool twoSided,
+                              ProgressReporter& progress);
 
 struct ExactMannWhitneyResult {
     Real p = MissingValue;  // one-tailed, exact or approximate
@@ -70,6 +76,7 @@ ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, boo
                                          ProgressReporter& progress);
 
 struct MannWhitneyResult {
+    int errorCode = 0;  // not 0: the data do not allow the test, nothing else is set
     // One-tailed; negative when the user interrupted the counting (then
     // nothing else is filled in).
     Real p = -1;
@@ -88,8 +95,30 @@ struct MannWhitneyResult {
 MannWhitneyResult ComputeMannWhitney(const DataTable& table, int first, int second, bool twoSided,
                                      ProgressReporter& progress);
 
-// The report writers: the whole report from computed results (the entry
-// points below compute and then call these).
+struct MatchedPairsResult {
+    int errorCode = 0;  // not 0: the data do not allow the test, nothing else is set
+    WilcoxonResult test;  // of the differences against 0
+    // The rank correlation of the complete pairs; empty when it cannot be had
+    // (the values of one column that have a partner are all equal).
+    std::optional<SpearmanResult> spearman;
+    core::ColumnRecord differences;  // titled "Difference"
+
+    bool interrupted() const { return test.p < 0 || (spearman && spearman->p < 0); }
+};
+
+// The three tests with the checks of their data first, from the columns'
+// summaries: code 40 when a column's SEM is 0, 49 when one has fewer than 2
+// values; for matched pairs then 41 when the differences are all equal
+// (pairedDifferences) and 50 with fewer than 2 pairs.
+WilcoxonResult wilcoxonOneSample(const DataTable& table, int column, const core::ColumnRecord& summary,
+                                 Real hypotheticalMedian, bool twoSided, ProgressReporter& progress);
+MatchedPairsResult matchedPairs(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                                const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress);
+MannWhitneyResult mannWhitney(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                              const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress);
+
+// The report writers: the whole report from computed results without an
+// error code (the entry points below compute and then call these).
 void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::ColumnRecord& summary,
                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out);
 // differences is the summary of the column of paired differences, titled
@@ -102,15 +131,17 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
 void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRecord& first,
                           const core::ColumnRecord& second, bool twoSided, ResultsBuffer& out);
 
-void WriteWilcoxonOneSampleReport(DataTable& table, int column, const core::ColumnRecord& summary,
-                                  Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
-                                  ProgressReporter& progress);
+// The entry points: the report, or the result's analysis error code (then
+// nothing is written). An interrupted ranking writes "Interrupted" and
+// returns 0.
+int WriteWilcoxonOneSampleReport(const DataTable& table, int column, const core::ColumnRecord& summary,
+                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
+                                 ProgressReporter& progress);
 
-// paired: Wilcoxon matched pairs; otherwise Mann-Whitney. The matched pairs
-// test leaves the paired differences (first minus second) in the auxiliary
-// column.
-void WriteRankTwoColumnReport(DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                              const core::ColumnRecord& secondSummary, bool paired, bool twoSided,
-                              ResultsBuffer& out, ProgressReporter& progress);
+// paired: Wilcoxon matched pairs of the differences first − second;
+// otherwise Mann-Whitney.
+int WriteRankTwoColumnReport(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
+                             const core::ColumnRecord& secondSummary, bool paired, bool twoSided, ResultsBuffer& out,
+                             ProgressReporter& progress);
 
 }  // namespace ombrix::analyses

@@ -13,6 +13,7 @@
 #include "analyses/correlation.h"
 #include "analyses/error_codes.h"
 #include "analyses/fault_guard.h"
+#include "analyses/paired_differences.h"
 #include "analyses/rank_tests.h"
 #include "analyses/report_writers.h"
 #include "numeric/probability.h"
@@ -21,20 +22,12 @@ namespace ombrix::analyses {
 
 namespace {
 
-
 // The Welch-Satterthwaite df is an exact integer in many designs (equal
 // variances and sizes give n1 + n2 − 2), and rounding in its quotient may
 // land a few units in the last place below it; truncating that would lose a
 // whole degree of freedom. This margin is far above that rounding and far
 // below any fraction a real design produces.
 constexpr Real WelchDfRounding = 1e-12L;
-
-// Values typed as decimals are not exact in binary, so pairs whose decimal
-// differences are all equal (1.3 − 1.2 and 2.4 − 2.3) give differences that
-// disagree in the last bits, about 1e-19 of the operands. A spread of the
-// differences below this fraction of the largest operand is that rounding,
-// not data: values shown with 14 digits cannot differ by less than 1e-14.
-constexpr Real PairedDifferenceRounding = 1e-16L;
 
 bool hasSpread(const core::ColumnRecord& column)
 {
@@ -106,9 +99,14 @@ void writeTransformAdvice(ResultsBuffer& out)
 }
 
 // KS and its P for one column, and whether the column passed (P of exactly
-// 0.05 passes here).
+// 0.05 passes here). Too few values for the test give no verdict, as in the
+// statistics grid and the unpaired test's table.
 void writeNormalityVerdict(ResultsBuffer& out, const NormalityResult& normality)
 {
+    if (isMissing(normality.ks)) {
+        out.AppendLine("   Too few values to test.");
+        return;
+    }
     out.Append("   The Kolmogorov-Smirnov distance (KS) is ");
     out.AppendNumberInWidth(6, 2, normality.ks);
     out.NewLine();
@@ -186,14 +184,12 @@ void writeOneSampleReport(ResultsBuffer& out, const core::ColumnRecord& column, 
     WriteParameterBlock(out, &column, nullptr, nullptr);
 }
 
-void runOneSampleTTest(DataTable& table, const OneColumnTestInput& input, ResultsBuffer& out)
+int runOneSampleTTest(const DataTable& table, const OneColumnTestInput& input, ResultsBuffer& out)
 {
     const core::ColumnRecord column = summarizeColumn(table, input.column);
     const TTestResult result = oneSampleT(column, input.hypotheticalValue);
-    if (result.errorCode != error_code::None) {
-        table.setAnalysisErrorCode(result.errorCode);
-        return;
-    }
+    if (result.errorCode != error_code::None)
+        return result.errorCode;
     const int raw = input.column.rawColumn;
     const bool rawData = raw >= 0 && !table.meanEntry(raw);
     NormalityResult normality;
@@ -201,6 +197,7 @@ void runOneSampleTTest(DataTable& table, const OneColumnTestInput& input, Result
         normality = NormalityTest(table, raw, column.mean, column.sd);
     writeOneSampleReport(out, column, input.hypotheticalValue, input.twoSided ? Tails::Two : Tails::One, result,
                          rawData ? &normality : nullptr);
+    return error_code::None;
 }
 
 // --- unpaired t test -------------------------------------------------------
@@ -246,17 +243,10 @@ void writeUnpairedNormalitySection(ResultsBuffer& out, const core::ColumnRecord&
     out.NewLine();
 }
 
-void runUnpairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out)
+void writeUnpairedReport(ResultsBuffer& out, const core::ColumnRecord& first, const core::ColumnRecord& second,
+                         const TwoColumnTestInput& input, const UnpairedTResult& result)
 {
-    const core::ColumnRecord first = summarizeColumn(table, input.first);
-    const core::ColumnRecord second = summarizeColumn(table, input.second);
-    const Variances variances = input.equalSD ? Variances::Equal : Variances::Welch;
-    const UnpairedTResult result = unpairedT(first, second, variances);
-    if (result.test.errorCode != error_code::None) {
-        table.setAnalysisErrorCode(result.test.errorCode);
-        return;
-    }
-    const bool welch = variances == Variances::Welch;
+    const bool welch = !input.equalSD;
     const TTestResult& test = result.test;
 
     WriteReportTitle(out, welch ? "Unpaired t test with Welch correction" : "Unpaired t test");
@@ -297,6 +287,16 @@ void runUnpairedTTest(DataTable& table, const TwoColumnTestInput& input, Results
     WriteParameterBlock(out, &first, &second, nullptr);
 }
 
+int runUnpairedTTest(const DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out)
+{
+    const core::ColumnRecord first = summarizeColumn(table, input.first);
+    const core::ColumnRecord second = summarizeColumn(table, input.second);
+    const UnpairedTResult result = unpairedT(first, second, input.equalSD ? Variances::Equal : Variances::Welch);
+    if (result.test.errorCode == error_code::None)
+        writeUnpairedReport(out, first, second, input, result);
+    return result.test.errorCode;
+}
+
 // --- paired t test ---------------------------------------------------------
 
 void writePairingSection(ResultsBuffer& out, const PairedTResult& result)
@@ -331,14 +331,9 @@ void writePairingSection(ResultsBuffer& out, const PairedTResult& result)
     out.NewLine();
 }
 
-void runPairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out)
+void writePairedReport(ResultsBuffer& out, const TwoColumnTestInput& input, const PairedTResult& result)
 {
-    const PairedTResult result = pairedT(table, input.first, input.second);
     const TTestResult& test = result.test;
-    if (test.errorCode != error_code::None) {
-        table.setAnalysisErrorCode(test.errorCode);
-        return;
-    }
 
     WriteReportTitle(out, "Paired t test");
     out.Append("Does the mean of the differences between ");
@@ -387,6 +382,14 @@ void runPairedTTest(DataTable& table, const TwoColumnTestInput& input, ResultsBu
     WriteParameterBlock(out, &result.first, &result.second, &result.differences);
 }
 
+int runPairedTTest(const DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out)
+{
+    const PairedTResult result = pairedT(table, input.first, input.second);
+    if (result.test.errorCode == error_code::None)
+        writePairedReport(out, input, result);
+    return result.test.errorCode;
+}
+
 }  // namespace
 
 // --- computations ------------------------------------------------------------
@@ -414,7 +417,7 @@ Real pooledVariance(int n1, int n2, Real sd1, Real sd2)
     return (df1 * sd1 * sd1 + df2 * sd2 * sd2) / (df1 + df2);
 }
 
-core::ColumnRecord summarizeColumn(DataTable& table, const ColumnInput& column)
+core::ColumnRecord summarizeColumn(const DataTable& table, const ColumnInput& column)
 {
     core::ColumnRecord record;
     if (column.rawColumn < 0) {
@@ -422,17 +425,9 @@ core::ColumnRecord summarizeColumn(DataTable& table, const ColumnInput& column)
         ComputeSummaryColumnStatistics(record);
         return record;
     }
-    ComputeRawColumnStatistics(table, column.rawColumn);
-    record = std::as_const(table).column(column.rawColumn);
+    record = ComputeRawColumnStatistics(table, column.rawColumn);
     record.title = column.record.title;
-    record.normalityStatistic = record.normalityP = MissingValue;
-    record.passedNormality = false;
-    if (record.n > 4 && record.sd > 0) {
-        const NormalityResult normality = NormalityTest(table, column.rawColumn, record.mean, record.sd);
-        record.normalityStatistic = normality.ks;
-        record.normalityP = normality.p;
-        record.passedNormality = normality.p > 0.05L;
-    }
+    setNormality(record, NormalityTest(table, column.rawColumn, record.mean, record.sd));
     return record;
 }
 
@@ -467,14 +462,20 @@ UnpairedTResult unpairedT(const core::ColumnRecord& first, const core::ColumnRec
     const int n1 = first.n;
     const int n2 = second.n;
     test.difference = second.mean - first.mean;
+    // The variances are taken of the SDs over a power of two near the larger
+    // one, so SDs whose squares overflow still give their standard error;
+    // ordinary SDs give the very same bits.
+    const Real scale = powerOfTwoScale(std::max(first.sd, second.sd));
+    const Real sd1 = first.sd / scale;
+    const Real sd2 = second.sd / scale;
     if (variances == Variances::Equal) {
-        const Real variance = pooledVariance(n1, n2, first.sd, second.sd);
-        test.standardError = std::sqrt(variance * (Real(n1) + n2) / (Real(n1) * n2));
+        const Real variance = pooledVariance(n1, n2, sd1, sd2);
+        test.standardError = std::sqrt(variance * (Real(n1) + n2) / (Real(n1) * n2)) * scale;
         test.df = checkedAdd(n1 - 1, n2 - 1);
     } else {
-        const Real a = first.sd * first.sd / n1;
-        const Real b = second.sd * second.sd / n2;
-        test.standardError = std::sqrt(a + b);
+        const Real a = sd1 * sd1 / n1;
+        const Real b = sd2 * sd2 / n2;
+        test.standardError = std::sqrt(a + b) * scale;
         test.df = welchDf(a, b, n1, n2);
     }
     finishTest(test);
@@ -482,7 +483,7 @@ UnpairedTResult unpairedT(const core::ColumnRecord& first, const core::ColumnRec
     return result;
 }
 
-PairedTResult pairedT(DataTable& table, const ColumnInput& first, const ColumnInput& second)
+PairedTResult pairedT(const DataTable& table, const ColumnInput& first, const ColumnInput& second)
 {
     PairedTResult result;
     TTestResult& test = result.test;
@@ -497,22 +498,9 @@ PairedTResult pairedT(DataTable& table, const ColumnInput& first, const ColumnIn
         return result;
     }
 
-    Real largest = 0;
-    const int lastRow = table.lastUsedRow();
-    for (int row = 0; row <= lastRow; ++row) {
-        const Real a = table.GetAnalysisValue(row, first.rawColumn);
-        const Real b = table.GetAnalysisValue(row, second.rawColumn);
-        Real difference = MissingValue;
-        if (!isMissing(a) && !isMissing(b)) {
-            difference = a - b;
-            largest = std::max({largest, std::fabs(a), std::fabs(b)});
-        }
-        table.SetAnalysisValue(row, core::AuxiliaryColumn, difference);
-    }
-    ComputeRawColumnStatistics(table, core::AuxiliaryColumn);
-    result.differences = std::as_const(table).column(core::AuxiliaryColumn);
-    core::ColumnRecord& differences = result.differences;
-    differences.title = "Difference";
+    const PairedDifferences paired = pairedDifferences(table, first.rawColumn, second.rawColumn);
+    result.differences = paired.summary;
+    const core::ColumnRecord& differences = result.differences;
     if (differences.n < 2) {
         test.errorCode = error_code::SinglePair;
         return result;
@@ -520,10 +508,8 @@ PairedTResult pairedT(DataTable& table, const ColumnInput& first, const ColumnIn
 
     test.difference = differences.mean;
     test.df = differences.n - 1;
-    if (differences.sd <= PairedDifferenceRounding * largest) {
+    if (paired.allEqual()) {
         result.zeroSd = true;
-        differences.sd = differences.sem = 0;
-        differences.lower95 = differences.upper95 = differences.mean;
         return result;
     }
     test.standardError = differences.sd / std::sqrt(static_cast<Real>(differences.n));
@@ -536,10 +522,8 @@ PairedTResult pairedT(DataTable& table, const ColumnInput& first, const ColumnIn
     } else {
         // The columns vary, but their paired values may not (the values
         // that vary may sit in rows without a partner). The correlation
-        // then reports its own error, which is no error of the t test.
-        const int savedCode = table.analysisErrorCode();
+        // then refuses with its own code, which is no error of the t test.
         const PearsonResult pearson = ComputePearson(table, first.rawColumn, second.rawColumn);
-        table.setAnalysisErrorCode(savedCode);
         if (pearson.errorCode != error_code::None || isMissing(pearson.r) || isMissing(pearson.p)) {
             result.pairing = PairingCheck::NoVariability;
         } else {
@@ -548,39 +532,35 @@ PairedTResult pairedT(DataTable& table, const ColumnInput& first, const ColumnIn
             result.rP = pearson.p;
         }
     }
-    result.normality = NormalityTest(table, core::AuxiliaryColumn, differences.mean, differences.sd);
+    result.normality = normalityOfValues(paired.values, differences.mean, differences.sd);
     return result;
 }
 
 // --- dispatch ----------------------------------------------------------------
 
-void OneColumnTest(DataTable& table, const OneColumnTestInput& input, ResultsBuffer& out, ProgressReporter& progress)
+int OneColumnTest(const DataTable& table, const OneColumnTestInput& input, ResultsBuffer& out,
+                  ProgressReporter& progress)
 {
-    table.setAnalysisErrorCode(error_code::None);
-    if (!input.nonParametric) {
-        runOneSampleTTest(table, input, out);
-    } else if (input.column.rawColumn >= 0) {
-        WriteWilcoxonOneSampleReport(table, input.column.rawColumn, input.column.record, input.hypotheticalValue,
-                                     input.twoSided, out, progress);
-    } else {
-        table.setAnalysisErrorCode(error_code::NonparametricNeedsRawData);
-    }
+    if (!input.nonParametric)
+        return runOneSampleTTest(table, input, out);
+    if (input.column.rawColumn < 0)
+        return error_code::NonparametricNeedsRawData;
+    return WriteWilcoxonOneSampleReport(table, input.column.rawColumn, input.column.record, input.hypotheticalValue,
+                                        input.twoSided, out, progress);
 }
 
-void TwoColumnTest(DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out, ProgressReporter& progress)
+int TwoColumnTest(const DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out,
+                  ProgressReporter& progress)
 {
-    table.setAnalysisErrorCode(error_code::None);
     if (input.nonParametric) {
-        if (input.first.rawColumn >= 0 && input.second.rawColumn >= 0)
-            WriteRankTwoColumnReport(table, input.first.rawColumn, input.second.rawColumn, input.first.record,
-                                     input.second.record, !input.unpaired, input.twoSided, out, progress);
-        else
-            table.setAnalysisErrorCode(error_code::NonparametricNeedsRawData);
-    } else if (input.unpaired) {
-        runUnpairedTTest(table, input, out);
-    } else {
-        runPairedTTest(table, input, out);
+        if (input.first.rawColumn < 0 || input.second.rawColumn < 0)
+            return error_code::NonparametricNeedsRawData;
+        return WriteRankTwoColumnReport(table, input.first.rawColumn, input.second.rawColumn, input.first.record,
+                                        input.second.record, !input.unpaired, input.twoSided, out, progress);
     }
+    if (input.unpaired)
+        return runUnpairedTTest(table, input, out);
+    return runPairedTTest(table, input, out);
 }
 
 }  // namespace ombrix::analyses

@@ -6,8 +6,8 @@
 // The one-sample, paired and unpaired (pooled or Welch) t tests, and the one-
 // and two-column dispatch that sends nonparametric requests to the rank tests.
 // OneColumnTest and TwoColumnTest (declared in analyses.h) live here: they
-// clear the table's analysis error code, run one test and leave its code in
-// the table; the report frame around them writes the code's message.
+// run one test and return its analysis error code; the report frame around
+// them writes the code's message.
 namespace ombrix::analyses {
 
 enum class Tails { One, Two };
@@ -72,27 +72,28 @@ struct PairedTResult {
     PairingCheck pairing = PairingCheck::TooFewPairs;
     Real r = MissingValue;
     Real rP = MissingValue;  // two-tailed
-    NormalityResult normality;  // of the differences; not computed when zeroSd
+    NormalityResult normality;  // of the differences; missing when zeroSd or too few
 };
 
-// A column's summary as the t tests use it: a raw column's statistics and,
-// from 5 values with SD > 0 on, its normality test are computed from the
-// table; a typed summary column only gets its missing SD or SEM and limits.
-// The title is the input's.
-core::ColumnRecord summarizeColumn(DataTable& table, const ColumnInput& column);
+// A column's summary as the t tests use it: a raw column's statistics and
+// its normality test (NormalityTest decides whether there are enough values)
+// are computed from the table; a typed summary column only gets its missing
+// SD or SEM and limits. The title is the input's.
+core::ColumnRecord summarizeColumn(const DataTable& table, const ColumnInput& column);
 
 // Code 40 when the column's SEM is 0 (or its mean, SD and SEM are not all
 // known, as in a typed column left incomplete), code 49 when N is below 2.
 TTestResult oneSampleT(const core::ColumnRecord& column, Real hypothetical);
 
 // Code 40 when either SEM is 0 (or unknown), code 49 when either N is below 2.
+// SDs up to the top of the extended range give a finite standard error.
 UnpairedTResult unpairedT(const core::ColumnRecord& first, const core::ColumnRecord& second,
                           Variances variances);
 
-// Writes first − second into the auxiliary column for every row (blank where
-// either value is) and tests the differences. Code 44 for a typed summary
-// column, 49 when either column has fewer than 2 values, 50 with fewer than
-// 2 pairs. The correlation of the columns is computed from 4 pairs on.
-PairedTResult pairedT(DataTable& table, const ColumnInput& first, const ColumnInput& second);
+// Tests the differences first − second of the rows that hold both values
+// (pairedDifferences). Code 44 for a typed summary column, 49 when either
+// column has fewer than 2 values, 50 with fewer than 2 pairs. The
+// correlation of the columns is computed from 4 pairs on.
+PairedTResult pairedT(const DataTable& table, const ColumnInput& first, const ColumnInput& second);
 
 }  // namespace ombrix::analyses

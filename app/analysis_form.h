@@ -54,10 +54,10 @@ public:
     core::DataSet& dataSet() { return *m_dataSet; }
     const core::DataSet& dataSet() const { return *m_dataSet; }
     ShellContext& context() { return m_context; }
-    // The document's report and the values the last regression left for
-    // the graph; the results and graph steps share them.
+    // The document's report and the line the last regression left for the
+    // graph; the results and graph steps share them.
     analyses::ResultsBuffer& resultsBuffer() { return m_results; }
-    analyses::RegressionSlots& regressionSlots() { return m_regression; }
+    analyses::RegressionForGraph& regressionLine() { return m_regression; }
 
     // A document is named by its file, or by a default name until saved.
     QString documentName() const;
@@ -161,8 +161,7 @@ private:
     std::unique_ptr<core::DataSet> m_dataSet;
     ShellContext& m_context;
     analyses::ResultsBuffer m_results;
-    analyses::RegressionSlots m_regression{MissingValue, MissingValue, MissingValue, MissingValue, MissingValue,
-                                           MissingValue, MissingValue, MissingValue, MissingValue};
+    analyses::RegressionForGraph m_regression;
     QString m_filePath;
     int m_defaultNumber = 1;
     bool m_closed = false;

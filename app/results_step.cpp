@@ -8,7 +8,7 @@
 namespace ombrix::app {
 
 ResultsStep::ResultsStep(core::DataSet& dataSet, analyses::ResultsBuffer& results,
-                         analyses::RegressionSlots& regression, workflow::CalculationProgress& progress,
+                         analyses::RegressionForGraph& regression, workflow::CalculationProgress& progress,
                          QWidget* parent)
     : QWidget(parent), m_dataSet(&dataSet), m_results(results), m_regression(regression), m_progress(progress)
 {

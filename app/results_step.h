@@ -25,7 +25,7 @@ public:
     // All references must outlive the page. results and regression are the
     // document's: the report shown here and the fitted values the graph step
     // reads. progress is the process-wide busy state.
-    ResultsStep(core::DataSet& dataSet, analyses::ResultsBuffer& results, analyses::RegressionSlots& regression,
+    ResultsStep(core::DataSet& dataSet, analyses::ResultsBuffer& results, analyses::RegressionForGraph& regression,
                 workflow::CalculationProgress& progress, QWidget* parent = nullptr);
 
     // For a window whose document object was replaced; shows nothing until
@@ -58,7 +58,7 @@ Q_SIGNALS:
 private:
     core::DataSet* m_dataSet;
     analyses::ResultsBuffer& m_results;
-    analyses::RegressionSlots& m_regression;
+    analyses::RegressionForGraph& m_regression;
     workflow::CalculationProgress& m_progress;
     TResultsViewer* m_viewer = nullptr;
     StatusPanel* m_statusPanel = nullptr;

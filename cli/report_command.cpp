@@ -175,7 +175,7 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         printStatistics(dataSet, out);
     } else {
         auto results = std::make_unique<analyses::ResultsBuffer>();
-        analyses::RegressionSlots regression{};
+        analyses::RegressionForGraph regression;
         workflow::CalculationProgress progress(clock);
         if (progressOut)
             *progressOut = &progress;

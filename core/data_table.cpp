@@ -39,54 +39,16 @@ DataTable::Block::Block()
     excluded.fill(0);
 }
 
-DataTable::DataTable(const DataTable& other)
-    : m_rows(other.m_rows)
-    , m_columns(other.m_columns)
-    , m_blocks(other.m_blocks.size())
-    , m_auxiliary(other.m_auxiliary)
-    , m_rowTitles(other.m_rowTitles)
-    , m_hasRowTitle(other.m_hasRowTitle)
-    , m_records(other.m_records)
-    , m_columnChanged(other.m_columnChanged)
-    , m_meanEntry(other.m_meanEntry)
-    , m_selected(other.m_selected)
-    , m_autoDecimals(other.m_autoDecimals)
-    , m_fixedDecimals(other.m_fixedDecimals)
-    , m_columnMap(other.m_columnMap)
-    , m_columnMapCount(other.m_columnMapCount)
-    , m_lastUsedRow(other.m_lastUsedRow)
-    , m_lastUsedColumn(other.m_lastUsedColumn)
-    , m_empty(other.m_empty)
-    , m_firstValue(other.m_firstValue)
-    , m_firstValueInColumnA(other.m_firstValueInColumnA)
-    , m_analysisMode(other.m_analysisMode)
-    , m_defaultWidth(other.m_defaultWidth)
-    , m_defaultDecimals(other.m_defaultDecimals)
-    , m_title(other.m_title)
-    , m_analysisErrorCode(other.m_analysisErrorCode)
+DataTable::Block* DataTable::writableBlockOf(int row, bool allocate)
 {
-    for (size_t i = 0; i < m_blocks.size(); ++i)
-        if (other.m_blocks[i])
-            m_blocks[i] = std::make_unique<Block>(*other.m_blocks[i]);
-}
-
-DataTable& DataTable::operator=(const DataTable& other)
-{
-    if (this != &other) {
-        DataTable copy(other);
-        *this = std::move(copy);
+    std::shared_ptr<Block>& block = m_blocks[row / BlockRows];
+    if (!block) {
+        if (allocate)
+            block = std::make_shared<Block>();
+    } else if (block.use_count() > 1) {
+        block = std::make_shared<Block>(*block);
     }
-    return *this;
-}
-
-DataTable::~DataTable() = default;
-
-DataTable::Block& DataTable::allocatedBlockOf(int row)
-{
-    std::unique_ptr<Block>& block = m_blocks[row / BlockRows];
-    if (!block)
-        block = std::make_unique<Block>();
-    return *block;
+    return block.get();
 }
 
 int DataTable::checkedColumn(int index) const
@@ -126,12 +88,12 @@ void DataTable::setValue(int row, int column, Real value)
         return;
     const size_t i = offsetInBlock(row, column);
     if (isMissing(value)) {
-        if (Block* block = m_blocks[row / BlockRows].get()) {
+        if (Block* block = writableBlockOf(row, false)) {
             block->cells[i] = value;
             block->excluded[i] = 0;
         }
     } else {
-        allocatedBlockOf(row).cells[i] = value;
+        writableBlockOf(row, true)->cells[i] = value;
         noteStored(row, column);
     }
     m_columnChanged[column] = true;
@@ -149,12 +111,13 @@ void DataTable::setExcluded(int row, int column, bool excluded)
 {
     if (!isValidCell(row, column))
         return;
-    Block* block = m_blocks[row / BlockRows].get();
-    if (!block)
+    const Block* shared = blockOf(row);
+    if (!shared)
         return;  // every cell of it is blank
     const size_t i = offsetInBlock(row, column);
-    if (excluded && isMissing(block->cells[i]))
+    if (excluded && isMissing(shared->cells[i]))
         return;
+    Block* block = writableBlockOf(row, false);
     block->excluded[i] = excluded ? 1 : 0;
     m_columnChanged[column] = true;
 }

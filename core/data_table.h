@@ -60,12 +60,9 @@ enum class CellDecimals { OfColumn, Default };
 // and unselected columns are treated alike everywhere.
 class DataTable {
 public:
+    // Copies are cheap: the cell blocks are shared until one side writes to
+    // them, so a calculation can work on a copy of the user's table.
     DataTable(int rows = TableRows, int columns = TableColumns);
-    DataTable(const DataTable& other);
-    DataTable& operator=(const DataTable& other);
-    DataTable(DataTable&&) noexcept = default;
-    DataTable& operator=(DataTable&&) noexcept = default;
-    ~DataTable();
 
     int rowCount() const { return m_rows; }
     int columnCount() const { return m_columns; }
@@ -152,9 +149,6 @@ public:
     const std::string& title() const { return m_title; }
     void setTitle(std::string_view title);
 
-    int analysisErrorCode() const { return m_analysisErrorCode; }
-    void setAnalysisErrorCode(int code) { m_analysisErrorCode = code; }
-
     // Cell text for the grid and the data file: exponent form (four significant
     // digits) for magnitudes above 1E7 or below 0.0001, else fixed notation with
     // the column's decimals (or the default decimals with trailing zeros cut);
@@ -165,6 +159,8 @@ private:
     int checkedColumn(int index) const;
     // Cells are held in blocks of rows, allocated when a number first lands
     // in them: an empty document costs next to nothing, a full one 8 MB.
+    // Copies of the table share their blocks; a write to a shared block
+    // first takes a private copy of it (writableBlockOf).
     static constexpr int BlockRows = 256;
     struct Block {
         std::array<Real, BlockRows * TableColumns> cells;
@@ -176,12 +172,14 @@ private:
         return static_cast<size_t>(row % BlockRows) * TableColumns + column;
     }
     const Block* blockOf(int row) const { return m_blocks[row / BlockRows].get(); }
-    Block& allocatedBlockOf(int row);
+    // The row's block, unshared, allocated when absent unless allocate is false
+    // (then null for a block that is all blank).
+    Block* writableBlockOf(int row, bool allocate);
     void noteStored(int row, int column);
 
     int m_rows;
     int m_columns;
-    std::vector<std::unique_ptr<Block>> m_blocks;
+    std::vector<std::shared_ptr<Block>> m_blocks;
     std::vector<Real> m_auxiliary;
     std::vector<std::string> m_rowTitles;   // typed titles only
     std::vector<bool> m_hasRowTitle;
@@ -203,7 +201,6 @@ private:
     int m_defaultWidth = DefaultWidth;
     int m_defaultDecimals = DefaultDecimals;
     std::string m_title;
-    int m_analysisErrorCode = 0;
 };
 
 // Fixed notation of x with the given decimals, blanks trimmed; exact zero

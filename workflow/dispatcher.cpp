@@ -4,7 +4,6 @@
 
 #include "analyses/analyses.h"
 #include "analyses/column_statistics.h"
-#include "analyses/fault_guard.h"
 #include "analyses/report_writers.h"
 #include "core/text.h"
 #include "workflow/choose_test.h"
@@ -22,42 +21,25 @@ using core::XYTest;
 
 namespace {
 
-// Columns set aside for one calculation: N of unselected columns is 0 and
-// blank titles read "Column X" while the analysis runs. The destructor puts
-// everything back, whichever way the calculation ends.
-class ColumnsSetAside {
-public:
-    ColumnsSetAside(DataTable& table, bool zeroUnselected, bool zeroAll)
-        : m_table(table)
-    {
-        for (int c = 0; c < core::TableColumns; ++c) {
-            core::ColumnRecord& record = table.column(c);
-            m_n[c] = record.n;
-            m_temporaryTitle[c] = core::trimmed(record.title).empty();
-            if (m_temporaryTitle[c])
-                record.title = "Column " + core::columnName(c);
-            if (zeroAll || (zeroUnselected && !table.isSelected(c)))
-                record.n = 0;
-        }
-    }
-    ~ColumnsSetAside()
-    {
-        for (int c = 0; c < core::TableColumns; ++c) {
-            core::ColumnRecord& record = m_table.column(c);
-            record.n = m_n[c];
-            if (m_temporaryTitle[c])
-                record.title.clear();
-        }
-        m_table.setAnalysisMode(false);
-    }
-    ColumnsSetAside(const ColumnsSetAside&) = delete;
-    ColumnsSetAside& operator=(const ColumnsSetAside&) = delete;
+// Which columns an analysis sees as having data.
+enum class ColumnsKept { Selected, None };
 
-private:
-    DataTable& m_table;
-    std::array<std::int32_t, core::TableColumns> m_n{};
-    std::array<bool, core::TableColumns> m_temporaryTitle{};
-};
+// The table an analysis reads: a copy of the document's, with the columns
+// set aside. Columns not kept have N 0, blank titles read "Column X". The
+// copy shares the cells with the document, and the document itself never
+// changes while the progress calls let the user's events through.
+DataTable workingCopy(const DataTable& table, ColumnsKept kept)
+{
+    DataTable work = table;
+    for (int c = 0; c < core::TableColumns; ++c) {
+        core::ColumnRecord& record = work.column(c);
+        if (core::trimmed(record.title).empty())
+            record.title = "Column " + core::columnName(c);
+        if (kept == ColumnsKept::None || !work.isSelected(c))
+            record.n = 0;
+    }
+    return work;
+}
 
 void showMessage(DataSet& dataSet, CalculationTarget& target, const char* message)
 {
@@ -72,21 +54,13 @@ bool hasReport(const ResultsBuffer& results)
     return results.isClosed() && !results.text().empty();
 }
 
-// Runs one analysis inside the report frame and the busy state. The
-// analysis's own code (left in the table) wins over the guard's.
-void runAnalysis(DataSet& dataSet, CalculationTarget& target, const std::function<void()>& analysis)
+// Runs one analysis inside the report frame, its fault guard and the busy
+// state.
+void runAnalysis(DataSet& dataSet, CalculationTarget& target, const std::function<int()>& analysis)
 {
     CalculationScope busy(target.progress, target.view);
-    DataTable& table = dataSet.table;
-    analyses::BeginReport(target.results, table.title());
-    table.setAnalysisErrorCode(0);
-    const int code = analyses::runGuarded([&] {
-        analysis();
-        return table.analysisErrorCode();
-    });
-    analyses::FinishReport(target.results, code);
-    target.reportCode = code;
-    table.setAnalysisErrorCode(0);
+    target.reportCode = analyses::WriteReport(target.results, dataSet.table.title(),
+                                              [&](ResultsBuffer&) { return analysis(); });
     dataSet.resultsStale = false;
 }
 
@@ -120,15 +94,14 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
     if (choices.AllColumns && choices.ColumnCategory != ColumnCategory::One &&
         choices.ColumnCategory != ColumnCategory::Two)
         table.selectAllColumnsWithData();
-
-    ColumnsSetAside setAside(table, true, false);
     for (int c = 0; c < core::TableColumns; ++c)
         if (table.column(c).n <= 0)
             table.setSelected(c, false);
     if (choices.ControlColumn == -1)
         choices.ControlColumn = 0;
 
-    const int analysed = table.countColumnsWithData();
+    DataTable work = workingCopy(table, ColumnsKept::Selected);
+    const int analysed = work.countColumnsWithData();
     if (analysed == 0) {
         showMessage(dataSet, target, NoDataMessage);
         return CalculateOutcome::Message;
@@ -141,85 +114,83 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
         showMessage(dataSet, target, NoPairSelectedMessage);
         return CalculateOutcome::Message;
     }
-
-    table.setAnalysisMode(true);
     if (!dataSet.resultsStale && hasReport(target.results))
         return CalculateOutcome::Unchanged;
 
-    const int savedLastColumn = table.lastUsedColumn();
-    const int highestSelected = table.highestColumnWithData();
-    if (highestSelected > savedLastColumn)
-        table.setLastUsedColumn(highestSelected);
+    work.setAnalysisMode(true);
+    const int highestSelected = work.highestColumnWithData();
+    if (highestSelected > work.lastUsedColumn())
+        work.setLastUsedColumn(highestSelected);
 
-    runAnalysis(dataSet, target, [&] {
-        switch (choices.ColumnCategory) {
-        case ColumnCategory::One: {
-            choices.OneColColumn = firstSelectedColumnWithData(table, -1);
-            analyses::OneColumnTestInput input;
-            input.column = columnInput(table, choices.OneColColumn);
-            input.hypotheticalValue = hypotheticalValueOfChoice(choices);
-            input.twoSided = choices.OneColTwoSided;
-            input.nonParametric = choices.OneColNonParametric;
-            analyses::OneColumnTest(table, input, target.results, target.progress);
-            break;
-        }
-        case ColumnCategory::Two: {
-            choices.TwoColFirst = firstSelectedColumnWithData(table, -1);
-            choices.TwoColSecond = firstSelectedColumnWithData(table, choices.TwoColFirst);
-            analyses::TwoColumnTestInput input;
-            input.first = columnInput(table, choices.TwoColFirst);
-            input.second = columnInput(table, choices.TwoColSecond);
-            input.unpaired = choices.TwoColUnpaired;
-            input.twoSided = choices.TwoColTwoSided;
-            input.nonParametric = choices.TwoColNonParametric;
-            input.equalSD = choices.TwoColEqualSD;
-            analyses::TwoColumnTest(table, input, target.results, target.progress);
-            break;
-        }
-        default: {
-            const EffectivePostTest postTest = effectivePostTest(choices);
-            analyses::MultiColumnTestInput input;
-            input.nonParametric = choices.MultiColNonParametric;
-            input.ordinary = choices.OrdinaryAnova;
-            input.postTestMethod = static_cast<int>(postTest.method);
-            input.postTestState = static_cast<int>(choices.PostTestState);
-            input.controlColumn = choices.ControlColumn;
-            input.selectedPairsOnly = postTest.selectedPairsOnly;
-            input.selectedPairs = postTest.pairs;
-            analyses::MultiColumnTest(table, input, target.results, target.progress);
-            break;
-        }
-        }
-    });
-    table.setLastUsedColumn(savedLastColumn);
+    switch (choices.ColumnCategory) {
+    case ColumnCategory::One: {
+        choices.OneColColumn = firstSelectedColumnWithData(work, -1);
+        analyses::OneColumnTestInput input;
+        input.column = columnInput(work, choices.OneColColumn);
+        input.hypotheticalValue = hypotheticalValueOfChoice(choices);
+        input.twoSided = choices.OneColTwoSided;
+        input.nonParametric = choices.OneColNonParametric;
+        runAnalysis(dataSet, target,
+                    [&] { return analyses::OneColumnTest(work, input, target.results, target.progress); });
+        break;
+    }
+    case ColumnCategory::Two: {
+        choices.TwoColFirst = firstSelectedColumnWithData(work, -1);
+        choices.TwoColSecond = firstSelectedColumnWithData(work, choices.TwoColFirst);
+        analyses::TwoColumnTestInput input;
+        input.first = columnInput(work, choices.TwoColFirst);
+        input.second = columnInput(work, choices.TwoColSecond);
+        input.unpaired = choices.TwoColUnpaired;
+        input.twoSided = choices.TwoColTwoSided;
+        input.nonParametric = choices.TwoColNonParametric;
+        input.equalSD = choices.TwoColEqualSD;
+        runAnalysis(dataSet, target,
+                    [&] { return analyses::TwoColumnTest(work, input, target.results, target.progress); });
+        break;
+    }
+    default: {
+        const EffectivePostTest postTest = effectivePostTest(choices);
+        analyses::MultiColumnTestInput input;
+        input.nonParametric = choices.MultiColNonParametric;
+        input.ordinary = choices.OrdinaryAnova;
+        input.postTestMethod = static_cast<int>(postTest.method);
+        input.postTestState = static_cast<int>(choices.PostTestState);
+        input.controlColumn = choices.ControlColumn;
+        input.selectedPairsOnly = postTest.selectedPairsOnly;
+        input.selectedPairs = postTest.pairs;
+        work.buildColumnMap();
+        runAnalysis(dataSet, target,
+                    [&] { return analyses::MultiColumnTest(work, input, target.results, target.progress); });
+        break;
+    }
+    }
     return CalculateOutcome::Calculated;
 }
 
-// The frame the XY and larger-table dispatchers share: column N set aside,
-// the empty-table message, the stale check, all columns read.
+// The frame the XY and larger-table dispatchers share: every column's N set
+// aside, the empty-table message, the stale check, all columns read.
 CalculateOutcome wholeTableDispatch(DataSet& dataSet, CalculationTarget& target,
-                                    const std::function<void()>& analysis)
+                                    const std::function<int(const DataTable&)>& analysis)
 {
-    DataTable& table = dataSet.table;
-    ColumnsSetAside setAside(table, false, true);
-    table.recomputeLastUsed();
-    if (table.isEmpty()) {
+    dataSet.table.recomputeLastUsed();
+    if (dataSet.table.isEmpty()) {
         showMessage(dataSet, target, NoDataMessage);
         return CalculateOutcome::Message;
     }
     if (!dataSet.resultsStale && hasReport(target.results))
         return CalculateOutcome::Unchanged;
-    table.setAnalysisMode(false);
-    runAnalysis(dataSet, target, analysis);
+    DataTable work = workingCopy(dataSet.table, ColumnsKept::None);
+    work.setAnalysisMode(false);
+    runAnalysis(dataSet, target, [&] { return analysis(work); });
     return CalculateOutcome::Calculated;
 }
 
 CalculateOutcome xyDispatch(DataSet& dataSet, CalculationTarget& target)
 {
     const core::AnalysisChoices& choices = dataSet.choices;
-    return wholeTableDispatch(dataSet, target, [&] {
-        DataTable& table = dataSet.table;
-        bool fitted = false;
+    return wholeTableDispatch(dataSet, target, [&](const DataTable& table) {
+        target.regression.reset();
+        int code = 0;
         if (choices.DoRegression) {
             analyses::LinearRegressionInput input;
             input.runsTest = choices.RunsTest;
@@ -227,14 +198,17 @@ CalculateOutcome xyDispatch(DataSet& dataSet, CalculationTarget& target)
             input.standardCurve = choices.StandardCurve;
             input.forceX = choices.ForceX;
             input.forceY = choices.ForceY;
-            fitted = analyses::LinearRegression(table, input, target.regression, target.results) == 0;
+            code = analyses::LinearRegression(table, input, target.regression, target.results);
+            if (code != 0)
+                target.regression.reset();
         }
-        if (!fitted)
-            target.regression[0] = MissingValue;
+        // The correlation's own code, when it has one, is the one reported.
+        int correlationCode = 0;
         if (choices.XYTest == XYTest::Pearson)
-            analyses::PearsonCorrelation(table, target.results);
+            correlationCode = analyses::PearsonCorrelation(table, target.results);
         else if (choices.XYTest == XYTest::Spearman)
-            analyses::SpearmanCorrelation(table, target.results, target.progress);
+            correlationCode = analyses::SpearmanCorrelation(table, target.results, target.progress);
+        return correlationCode != 0 ? correlationCode : code;
     });
 }
 
@@ -253,14 +227,14 @@ CalculateOutcome twoByTwoDispatch(DataSet& dataSet, CalculationTarget& target)
         input.chiSquare = choices.TwoByTwoTest == TwoByTwoTest::ChiSquare;
         input.yates = choices.TwoByTwoYates;
         input.fisher = choices.TwoByTwoTest == TwoByTwoTest::Fisher;
-        analyses::TwoByTwoAnalysis(dataSet.table, input, target.results);
+        return analyses::TwoByTwoAnalysis(input, target.results);
     });
     return CalculateOutcome::Calculated;
 }
 
 CalculateOutcome multipleRegressionDispatch(DataSet& dataSet, CalculationTarget& target)
 {
-    DataTable& table = dataSet.table;
+    const DataTable& table = dataSet.table;
     const core::AnalysisChoices& choices = dataSet.choices;
     if (table.countColumnsWithData() == 0) {
         showMessage(dataSet, target, NoDataMessage);
@@ -290,13 +264,13 @@ CalculateOutcome multipleRegressionDispatch(DataSet& dataSet, CalculationTarget&
     }
     if (!dataSet.resultsStale && hasReport(target.results))
         return CalculateOutcome::Unchanged;
-    runAnalysis(dataSet, target, [&] {
-        analyses::MultipleRegressionInput input;
-        input.multipleRegression = choices.MultRegAnalysis;
-        input.dependentColumn = dependent;
-        input.independentColumns = choices.IndependentColumns;
-        analyses::MultipleRegressionAnalysis(table, input, target.results);
-    });
+    const DataTable work = table;
+    analyses::MultipleRegressionInput input;
+    input.multipleRegression = choices.MultRegAnalysis;
+    input.dependentColumn = dependent;
+    input.independentColumns = choices.IndependentColumns;
+    runAnalysis(dataSet, target,
+                [&] { return analyses::MultipleRegressionAnalysis(work, input, target.results); });
     return CalculateOutcome::Calculated;
 }
 
@@ -363,8 +337,9 @@ CalculateOutcome Calculate(DataSet& dataSet, CalculationTarget& target)
     case core::DataFormat::MeanSEMN: return columnDispatch(dataSet, target);
     case core::DataFormat::TwoByTwo: return twoByTwoDispatch(dataSet, target);
     case core::DataFormat::LargerTable:
-        return wholeTableDispatch(dataSet, target,
-                                  [&] { analyses::LargerTableAnalysis(dataSet.table, target.results); });
+        return wholeTableDispatch(dataSet, target, [&](const DataTable& table) {
+            return analyses::LargerTableAnalysis(table, target.results);
+        });
     case core::DataFormat::MultipleRegression: return multipleRegressionDispatch(dataSet, target);
     }
     return CalculateOutcome::Unchanged;

@@ -17,8 +17,8 @@ inline constexpr const char* TooFewVariablesMessage = "You must choose two or mo
 // What a document keeps between calculations besides its data set.
 struct CalculationTarget {
     analyses::ResultsBuffer& results;
-    // Left by the last linear regression for the graph.
-    analyses::RegressionSlots& regression;
+    // The line the last linear regression left for the graph.
+    analyses::RegressionForGraph& regression;
     CalculationProgress& progress;
     // The calculating document's status panel; null where nothing is shown.
     StatusView* view = nullptr;
@@ -34,8 +34,10 @@ enum class CalculateOutcome {
 };
 
 // Validates the choices against the data, runs the one analysis they select
-// and leaves the closed report in target.results. Titles, N and selection of
-// the columns are as before afterwards, and the table is out of analysis mode.
+// and leaves the closed report in target.results. Validation may select
+// columns and settle derived choices in the document; the analysis then reads
+// a working copy of the table, so the document's titles, N, last used column
+// and analysis mode never change while it runs.
 CalculateOutcome Calculate(core::DataSet& dataSet, CalculationTarget& target);
 
 // The post-test method and pairs the three-or-more-column analysis is given,

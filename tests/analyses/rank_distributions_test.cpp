@@ -43,7 +43,7 @@ TEST(SignedRankCount, MatchesEnumerationForEveryThresholdUpToSixteen)
 }
 
 // Counts from R: sum(dsignrank(q:(n*(n+1)/2), n)) * 2^n, rounded to the integer.
-TEST(SignedRankCount, LargestExactSizeAgreesWithR)
+TEST(SignedRankCount, LargestExactSizeAgreesWithRAndTheDomainHolds)
 {
     const struct {
         int n;
@@ -53,19 +53,12 @@ TEST(SignedRankCount, LargestExactSizeAgreesWithR)
         {29, 0, 536870912},    {29, 1, 536870911}, {29, 218, 268435456}, {29, 217.5L, 268435456},
         {29, 300, 20398106},   {29, 400, 4282},    {29, 435, 1},         {29, 435.5L, 0},
         {16, 10, 65503},       {16, 20, 65235},
+        // Outside the domain: -1; no threshold (NaN, blank) or any: none or all.
+        {-1, 0, -1}, {MaxSignedRankN + 1, 0, -1}, {MaxSignedRankN, 0, std::int64_t{1} << MaxSignedRankN},
+        {5, std::numeric_limits<Real>::quiet_NaN(), 0}, {5, MissingValue, 0}, {5, -MissingValue, 32},
     };
     for (const auto& c : cases)
         EXPECT_EQ(countSignedRankAtLeast(c.n, c.threshold), c.count) << c.n << " " << static_cast<double>(c.threshold);
-}
-
-TEST(SignedRankCount, OutsideTheDomain)
-{
-    EXPECT_EQ(countSignedRankAtLeast(-1, 0), -1);
-    EXPECT_EQ(countSignedRankAtLeast(MaxSignedRankN + 1, 0), -1);
-    EXPECT_EQ(countSignedRankAtLeast(MaxSignedRankN, 0), std::int64_t{1} << MaxSignedRankN);
-    EXPECT_EQ(countSignedRankAtLeast(5, std::numeric_limits<Real>::quiet_NaN()), 0);
-    EXPECT_EQ(countSignedRankAtLeast(5, MissingValue), 0);
-    EXPECT_EQ(countSignedRankAtLeast(5, -MissingValue), 32);
 }
 
 // All C(N, k) subsets of the ranks 1..N, by bit patterns.
@@ -97,7 +90,7 @@ TEST(RankSumCount, MatchesEnumerationForEveryThresholdUpToSixteen)
 
 // Counts from R: pwilcox(u, m, k) * choose(m + k, m), rounded to the integer.
 // (3, 2287) is the pair with the most rank subsets below 2,000,000,000.
-TEST(RankSumCount, LargestExactSizesAgreeWithR)
+TEST(RankSumCount, LargestExactSizesAgreeWithRAndTheDomainHolds)
 {
     const struct {
         int m, k;
@@ -108,21 +101,12 @@ TEST(RankSumCount, LargestExactSizesAgreeWithR)
         {17, 16, 136, 591669132}, {3, 2287, 1000, 28070362},  {2287, 3, 1000, 28070362},
         {3, 2287, 3430, 999438440}, {2, 10001, 5000, 6255001}, {10, 20, 70, 2974026},
         {3, 2287, 6861, 1998876880},
+        // Outside the domain (C(70, 35) is beyond 64-bit counts): -1.
+        {-1, 3, 0, -1}, {3, MaxRankSumTotal, 0, -1}, {35, 35, 0, -1},
+        {4, 5, -0.5L, 0}, {4, 5, std::numeric_limits<Real>::quiet_NaN(), 0}, {4, 5, MissingValue, 126}, {0, 0, 0, 1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(countRankSumAtMost(c.m, c.k, c.u), c.count) << c.m << " " << c.k;
-}
-
-TEST(RankSumCount, OutsideTheDomain)
-{
-    EXPECT_EQ(countRankSumAtMost(-1, 3, 0), -1);
-    EXPECT_EQ(countRankSumAtMost(3, MaxRankSumTotal, 0), -1);
-    // C(70, 35) is far beyond 64-bit counts.
-    EXPECT_EQ(countRankSumAtMost(35, 35, 0), -1);
-    EXPECT_EQ(countRankSumAtMost(4, 5, -0.5L), 0);
-    EXPECT_EQ(countRankSumAtMost(4, 5, std::numeric_limits<Real>::quiet_NaN()), 0);
-    EXPECT_EQ(countRankSumAtMost(4, 5, MissingValue), 126);
-    EXPECT_EQ(countRankSumAtMost(0, 0, 0), 1);
 }
 
 TEST(BinomialCapped, ExactBelowTheCapAndCappedAbove)

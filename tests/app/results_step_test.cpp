@@ -36,7 +36,7 @@ std::string titleOf(const analyses::ResultsBuffer& results, int line)
 struct Document {
     std::unique_ptr<core::DataSet> dataSet;
     analyses::ResultsBuffer results;
-    analyses::RegressionSlots regression{};
+    analyses::RegressionForGraph regression;
     workflow::SteadyClock clock;
     workflow::CalculationProgress progress{clock};
 };
@@ -82,7 +82,7 @@ TEST(ResultsStep, CancelDuringAnExactCalculationGivesTheApproximateReport)
     FakeClock clock;
     workflow::CalculationProgress progress(clock);
     analyses::ResultsBuffer results;
-    analyses::RegressionSlots regression{};
+    analyses::RegressionForGraph regression;
     ResultsStep step(dataSet, results, regression, progress);
     step.resize(600, 400);
     step.show();

@@ -91,20 +91,11 @@ TEST_F(TableTest, OutOfRangeAccessIsHarmless)
     EXPECT_EQ(table->rowTitle(10001), "");
 }
 
-TEST_F(TableTest, FirstValueFlags)
-{
-    table->setValue(3, 2, MissingValue);
-    EXPECT_FALSE(table->hasFirstValue());
-    table->setValue(3, 2, 4);
-    EXPECT_TRUE(table->hasFirstValue());
-    EXPECT_FALSE(table->firstValueInColumnA());
-    table->setValue(0, 0, 1);
-    EXPECT_FALSE(table->firstValueInColumnA());
-}
-
 TEST_F(TableTest, LastUsedRowAndColumnGrowOnStoreAndShrinkOnRecompute)
 {
+    EXPECT_TRUE(table->isEmpty());
     table->setValue(4, 2, 1);
+    EXPECT_FALSE(table->firstValueInColumnA());
     table->setValue(1, 6, 2);
     EXPECT_EQ(table->lastUsedRow(), 4);
     EXPECT_EQ(table->lastUsedColumn(), 6);
@@ -192,21 +183,44 @@ TEST_F(TableTest, ColumnMapKeepsSelectedColumnsWithData)
 
     table->SetAnalysisValue(1, 1, 99);
     EXPECT_EQ(table->value(1, 2), 99);
+    // The auxiliary column lies outside the map and the table.
+    table->SetAnalysisValue(7, AuxiliaryColumn, 2.5L);
+    EXPECT_EQ(table->GetAnalysisValue(7, AuxiliaryColumn), 2.5L);
+    EXPECT_EQ(table->lastUsedRow(), 1);
 
     table->resetColumnMap();
     EXPECT_EQ(table->GetAnalysisValue(0, 3), 13);
     EXPECT_EQ(table->GetAnalysisValue(0, 5), 15);
 }
 
-TEST_F(TableTest, AuxiliaryColumnIsOutsideTheTable)
+// Copies share their cell blocks until one side writes: each write must
+// reach its own table only, whichever side writes first.
+TEST_F(TableTest, CopiesAreIndependent)
 {
-    table->SetAnalysisValue(7, AuxiliaryColumn, 2.5L);
-    EXPECT_EQ(table->GetAnalysisValue(7, AuxiliaryColumn), 2.5L);
-    EXPECT_TRUE(table->isEmpty());
-    table->setAnalysisMode(true);
-    table->buildColumnMap();
-    EXPECT_EQ(table->GetAnalysisValue(7, AuxiliaryColumn), 2.5L);
-    EXPECT_EQ(table->GetAnalysisValue(8, AuxiliaryColumn), MissingValue);
+    table->setValue(0, 0, 1);
+    table->setValue(300, 1, 2);
+    table->setExcluded(300, 1, true);
+    table->setColumnTitle(0, "Dose");
+    table->setRowTitle(2, "Mouse");
+    table->setSelected(1, false);
+    table->setTitle("Assay");
+    DataTable copy = *table;
+    copy.setValue(0, 0, 10);
+    copy.setExcluded(300, 1, false);
+    table->setValue(300, 1, 20);
+    copy.column(0).title = "Copy";
+    EXPECT_EQ(table->value(0, 0), 1);
+    EXPECT_EQ(copy.value(0, 0), 10);
+    EXPECT_EQ(copy.value(300, 1), 2);
+    EXPECT_TRUE(table->isExcluded(300, 1));
+    EXPECT_FALSE(copy.isExcluded(300, 1));
+    EXPECT_EQ(table->column(0).title, "Dose");
+    EXPECT_EQ(copy.rowTitle(2), "Mouse");
+    EXPECT_FALSE(copy.isSelected(1));
+    EXPECT_EQ(copy.title(), "Assay");
+    EXPECT_EQ(copy.lastUsedRow(), 300);
+    *table = copy;
+    EXPECT_EQ(table->value(0, 0), 10);
 }
 
 TEST_F(TableTest, ColumnCountsAndSelection)

@@ -57,7 +57,7 @@ std::string reportOf(const std::string& path, const PanelCase& user = {"", "", A
     if (!opened.dataSet)
         return {};
     analyses::ResultsBuffer results;
-    analyses::RegressionSlots regression{};
+    analyses::RegressionForGraph regression;
     FakeClock clock;
     FakeView view(clock);
     CalculationProgress progress(clock);
