@@ -408,12 +408,16 @@ void readIndexedTitles(LineReader& in, DataTable& table, std::string_view termin
             return;
         const int column = fileIntegerIn(indexLine, 0, TableColumns - 1, -1);
         const std::string title = fileText(in.next(), MaxColumnTitleLength);
-        if (withN) {
-            in.next();  // N: recomputed from the cells
+        // N is kept as the file says, like the other column statistics; the
+        // document recomputes it from the cells after reading.
+        const int n = withN ? fileIntegerIn(in.next(), 0, MaxFileRows, 0) : 0;
+        if (withN)
             in.next();  // empty line
-        }
-        if (column >= 0)
+        if (column >= 0) {
             table.setColumnTitle(column, title);
+            if (withN)
+                table.column(column).n = n;
+        }
     }
 }
 

@@ -47,7 +47,9 @@ std::vector<std::string> exampleNames()
 }
 
 // The examples are the golden data files: reading one and writing it again
-// gives the same bytes, for every format.
+// gives the same bytes, for every format. The file is compared as read: the
+// statistics a recomputation would write may differ in their last digits
+// from one optimiser to another.
 TEST(Examples, ReadAndWrittenAgainByteForByte)
 {
     const std::vector<std::string> names = exampleNames();
@@ -55,7 +57,7 @@ TEST(Examples, ReadAndWrittenAgainByteForByte)
     std::set<core::DataFormat> formats;
     for (const std::string& name : names) {
         const std::string path = Examples + "/" + name + ".OXD";
-        core::OpenResult opened = workflow::openDocument(path);
+        core::OpenResult opened = core::openDataFile(path);
         ASSERT_TRUE(opened.dataSet) << name << ": " << opened.message;
         formats.insert(opened.dataSet->format);
         EXPECT_EQ(core::writeDataSetText(*opened.dataSet), readFile(path)) << name;
