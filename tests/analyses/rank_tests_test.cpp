@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "analyses/column_statistics.h"
-#include "analyses/error_codes.h"
 #include "analyses/fault_guard.h"
 
 // The computations behind the rank test reports, at the sizes and edges the
@@ -230,46 +229,6 @@ TEST(ExactMannWhitney, SubsetLimitDecidesExactness)
     // exceeds 1 (pwilcox(8, 4, 4) = 39/70).
     EXPECT_NEAR(static_cast<double>(ExactMannWhitneyP(4, 4, 0, 8, true, progress).p), 39.0 / 70, 1e-15);
     EXPECT_FALSE(progress.shown);
-}
-
-// The report entry points: which data stop them with a code, and that a
-// stopped report writes nothing.
-TEST(RankReports, DataThatDoNotAllowTheTestSetTheirCode)
-{
-    enum class Test { OneSample, MatchedPairs, MannWhitney };
-    const struct {
-        const char* name;
-        Test test;
-        std::vector<std::vector<Real>> columns;
-        int code;
-    } cases[] = {
-        {"one sample, all values equal", Test::OneSample, {{4, 4, 4}}, error_code::ZeroSd},
-        {"one sample, single value", Test::OneSample, {{4}}, error_code::SingleValueInColumn},
-        {"pairs, one column constant", Test::MatchedPairs, {{1, 2, 3}, {5, 5, 5}}, error_code::ZeroSd},
-        {"pairs, single value", Test::MatchedPairs, {{1, 2, 3}, {5}}, error_code::SingleValueInColumn},
-        {"pairs, differences all equal", Test::MatchedPairs, {{1, 2, 3}, {2, 3, 4}},
-         error_code::PairedDifferencesEqual},
-        // One difference has SD 0 as well; the more precise code wins.
-        {"pairs, a single pair", Test::MatchedPairs, {{1, 2, MissingValue}, {MissingValue, 3, 4}},
-         error_code::SinglePair},
-        {"pairs, no pair", Test::MatchedPairs, {{1, 2, MissingValue, MissingValue}, {MissingValue, MissingValue, 3, 4}},
-         error_code::SinglePair},
-        {"Mann-Whitney, constant column", Test::MannWhitney, {{1, 2, 3}, {5, 5}}, error_code::ZeroSd},
-        {"Mann-Whitney, single value", Test::MannWhitney, {{7}, {5, 6}}, error_code::SingleValueInColumn},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto table = tableWith(c.columns);
-        ResultsBuffer out;
-        RecordingProgress progress;
-        const int code =
-            c.test == Test::OneSample
-                ? WriteWilcoxonOneSampleReport(*table, 0, table->column(0), 4, true, out, progress)
-                : WriteRankTwoColumnReport(*table, 0, 1, table->column(0), table->column(1),
-                                           c.test == Test::MatchedPairs, true, out, progress);
-        EXPECT_EQ(code, c.code);
-        EXPECT_EQ(out.text(), "");
-    }
 }
 
 // Both columns vary, but the first column's values that have a partner are
