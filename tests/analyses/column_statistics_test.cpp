@@ -197,28 +197,6 @@ TEST_F(ColumnStatisticsTest, NormalityDistanceEqualsAFullScan)
     }
 }
 
-TEST(SummaryColumn, CompletesTypedValues)
-{
-    // Mean 10, SEM 2, N 4: SD = 2 * sqrt(4) = 4; limits 10 -+ 2 * 3.182.
-    // SD 3 with N 9: SEM 1. Without N no SEM and no limits.
-    const auto completed = [](Real sd, Real sem, int n) {
-        ColumnRecord r;
-        r.mean = 10;
-        r.sd = sd;
-        r.sem = sem;
-        r.n = n;
-        ComputeSummaryColumnStatistics(r);
-        return r;
-    };
-    const ColumnRecord fromSem = completed(MissingValue, 2, 4);
-    EXPECT_EQ(fromSem.sd, 4);
-    EXPECT_NEAR(fromSem.lower95, 10 - 2 * 3.182L, 1e-15);
-    EXPECT_NEAR(fromSem.upper95, 10 + 2 * 3.182L, 1e-15);
-    EXPECT_EQ(completed(3, MissingValue, 9).sem, 1);
-    EXPECT_EQ(completed(3, MissingValue, 0).sem, MissingValue);
-    EXPECT_EQ(completed(3, MissingValue, 0).lower95, MissingValue);
-}
-
 TEST(Lilliefors, CutoffAndBoundary)
 {
     // Cut-offs from R with the published coefficients.

@@ -130,25 +130,6 @@ TEST(WilcoxonComputation, StatisticsAndPValuesAgreeWithR)
     }
 }
 
-TEST(WilcoxonComputation, StatusCallsAndTheApproximatePOffered)
-{
-    const auto table = tableWith({weightGain});
-    for (const bool twoSided : {true, false}) {
-        RecordingProgress progress;
-        const WilcoxonResult r = ComputeWilcoxon(*table, 0, 10, twoSided, progress);
-        ASSERT_EQ(progress.messages.size(), 2u);
-        EXPECT_EQ(progress.messages[0], WilcoxonStatusMessage);
-        EXPECT_EQ(progress.approximatePs[0], NoApproximateP);
-        EXPECT_EQ(progress.messages[1], ExactPStatusMessage);
-        // From R: z = (|44 - 27.5| - 0.5) / sqrt(10 * 11 * 21 / 24), one-tailed pt(-z, 5000).
-        EXPECT_NEAR(static_cast<double>(r.approximateP), 0.0514902606, 1e-6);
-        EXPECT_EQ(progress.approximatePs[1], twoSided ? 2 * r.approximateP : r.approximateP);
-        // One progress call per level of tied absolute differences: ten distinct ones.
-        EXPECT_EQ(progress.calls, 10);
-        EXPECT_FALSE(progress.shown);
-    }
-}
-
 const std::vector<Real> control{3.1L, 4.7L, 2.8L, 5.2L, 3.9L, 4.4L, 2.5L};
 const std::vector<Real> treated{5.8L, 4.9L, 6.3L, 3.6L, 7.1L, 5.5L, 6.8L, 4.2L, 6.0L};
 
@@ -194,27 +175,38 @@ TEST(MannWhitneyComputation, StatisticsAndPValuesAgreeWithR)
     }
 }
 
-TEST(MannWhitneyComputation, StatusCalls)
+// The status panel is told what is done and, while the exact P is counted,
+// the approximate P it would fall back to (doubled when two-tailed). From R,
+// one-tailed pt(-z, 5000) with z = (|44 - 27.5| - 0.5) / sqrt(10 * 11 * 21 / 24)
+// for the signed ranks and, for the rank sums, z = (|8 - 31.5| - 0.5) / sigma,
+// sigma = sqrt(7 * 9 / (16 * 15) * (16^3 - 16) / 12).
+TEST(RankComputations, StatusCallsOfferTheApproximateP)
 {
-    const auto table = tableWith({control, treated});
-    RecordingProgress progress;
-    const MannWhitneyResult r = ComputeMannWhitney(*table, 0, 1, false, progress);
-    ASSERT_EQ(progress.messages.size(), 2u);
-    EXPECT_EQ(progress.messages[0], MannWhitneyStatusMessage);
-    EXPECT_EQ(progress.approximatePs[0], NoApproximateP);
-    EXPECT_EQ(progress.messages[1], ExactPStatusMessage);
-    EXPECT_EQ(progress.approximatePs[1], r.approximateP);
-    // From R: sigma = sqrt(7 * 9 / (16 * 15) * (16^3 - 16) / 12), z = (|8 - 31.5| - 0.5) / sigma.
-    EXPECT_NEAR(static_cast<double>(r.approximateP), 0.0074719564, 1e-6);
-    EXPECT_EQ(progress.calls, 16);  // one per value
-    EXPECT_FALSE(progress.shown);
-
+    const auto one = tableWith({weightGain});
+    const auto two = tableWith({control, treated});
+    for (const bool twoSided : {true, false}) {
+        RecordingProgress signedRanks, rankSums;
+        const Real w = ComputeWilcoxon(*one, 0, 10, twoSided, signedRanks).approximateP;
+        const Real u = ComputeMannWhitney(*two, 0, 1, twoSided, rankSums).approximateP;
+        EXPECT_NEAR(static_cast<double>(w), 0.0514902606, 1e-6);
+        EXPECT_NEAR(static_cast<double>(u), 0.0074719564, 1e-6);
+        const Real tails = twoSided ? 2 : 1;
+        const std::string exact(ExactPStatusMessage);
+        EXPECT_EQ(signedRanks.messages, (std::vector{std::string(WilcoxonStatusMessage), exact}));
+        EXPECT_EQ(rankSums.messages, (std::vector{std::string(MannWhitneyStatusMessage), exact}));
+        EXPECT_EQ(signedRanks.approximatePs, (std::vector<Real>{NoApproximateP, tails * w}));
+        EXPECT_EQ(rankSums.approximatePs, (std::vector<Real>{NoApproximateP, tails * u}));
+        // One progress call per level of tied absolute differences (ten
+        // distinct ones), and one per value.
+        EXPECT_EQ(signedRanks.calls, 10);
+        EXPECT_EQ(rankSums.calls, 16);
+        EXPECT_FALSE(signedRanks.shown || rankSums.shown);
+    }
     // With ties the exact count is not attempted, so its status is never shown.
     const auto tied = tableWith({{3, 5, 2, 4}, {6, 7, 5, 8}});
     RecordingProgress tiedProgress;
     EXPECT_EQ(ComputeMannWhitney(*tied, 0, 1, true, tiedProgress).exactness, RankExactness::TiedRanks);
     EXPECT_EQ(tiedProgress.messages.size(), 1u);
-
 }
 
 TEST(ExactMannWhitney, SubsetLimitDecidesExactness)

@@ -178,24 +178,6 @@ TEST(ResultsBuffer, TabStops)
     EXPECT_EQ(buffer.text(), "");
 }
 
-TEST(ResultsBuffer, TextHelpers)
-{
-    struct Case {
-        std::string actual;
-        std::string expected;
-    };
-    const std::string longTitle(100, 't');
-    const Case cases[] = {
-        {LeftJustify("ab", 5), "ab   "}, {RightJustify("ab", 5), "   ab"},
-        {CenterText("ab", 5), " ab  "},  // (5 - 2) div 2 = 1 space before
-        {CenterText("abc", 8), "  abc   "}, {CenterText("abcdef", 4), "abcdef"},
-        {RightJustify("\xC2\xB5g", 4), "  \xC2\xB5g"}, {LeftJustify("x", 200), "x" + std::string(79, ' ')},
-        {CenterText(longTitle, 65), std::string(80, 't')},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.actual, c.expected);
-}
-
 // Lines written with `analysisLines` lines before the frame closes: EndReport
 // adds 4 lines and pads up to line 21 (20 complete lines); CloseReport pads a
 // report of fewer than 21 lines to 22 and leaves longer ones alone.
