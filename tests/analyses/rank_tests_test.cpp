@@ -144,8 +144,8 @@ TEST(MannWhitneyComputation, StatisticsAndPValuesAgreeWithR)
         Real p;  // one-tailed
         Real tolerance;
     } cases[] = {
-        // pwilcox(8, 7, 9); U is the smaller count whichever column comes first.
-        {"exact", control, treated, 8, 55, 36, 100, 0, RankExactness::Exact, 11440, 0.0057692308L, 1e-10L},
+        // pwilcox(8, 7, 9); U is the smaller count whichever column comes first
+        // (the report case mann_whitney_exact has the control column first).
         {"exact, columns swapped", treated, control, 8, 55, 100, 36, 0, RankExactness::Exact, 11440,
          0.0057692308L, 1e-10L},
         // The pair of group sizes with the most subsets still counted: pwilcox(3161, 3, 2287).

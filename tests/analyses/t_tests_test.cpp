@@ -45,22 +45,18 @@ ColumnInput raw(int column, const char* title)
     return input;
 }
 
+// The published two-sided 5% table up to 13 df, exactly; then 1.96·14/(14 −
+// 1.20722) by hand at 14 df, and qt(0.975, df), which the formula follows
+// within 0.0002 from 14 df on.
 TEST(CriticalT, TableUpToThirteenDegreesOfFreedomThenTheFormula)
 {
-    const Real table[] = {12.706L, 4.303L, 3.182L, 2.776L, 2.571L, 2.447L, 2.365L,
-                          2.306L,  2.262L, 2.228L, 2.201L, 2.179L, 2.160L};
-    for (int df = 1; df <= 13; ++df)
-        EXPECT_EQ(criticalT(df), table[df - 1]) << df;
-    EXPECT_EQ(criticalT(0), 0);
-    // 1.96·14/(14 − 1.20722) by hand; then qt(0.975, df), which the formula
-    // follows within 0.0002 from 14 df on.
+    const Real table[] = {0, 12.706L, 4.303L, 3.182L, 2.776L, 2.571L, 2.447L,
+                          2.365L, 2.306L, 2.262L, 2.228L, 2.201L, 2.179L, 2.160L};
+    for (int df = 0; df <= 13; ++df)
+        EXPECT_EQ(criticalT(df), table[df]) << df;
     EXPECT_NEAR(criticalT(14), 2.144960L, 1e-6L);
-    const struct {
-        int df;
-        Real quantile;
-    } cases[] = {{14, 2.144787L}, {30, 2.042272L}, {120, 1.979930L}, {1000, 1.962339L}};
-    for (const auto& c : cases)
-        EXPECT_NEAR(criticalT(c.df), c.quantile, 2e-4L) << c.df;
+    for (const auto& [df, quantile] : {std::pair{14, 2.144787L}, {30, 2.042272L}, {120, 1.979930L}, {1000, 1.962339L}})
+        EXPECT_NEAR(criticalT(df), quantile, 2e-4L) << df;
 }
 
 // The same column stops the one sample test and either side of the unpaired
@@ -121,6 +117,7 @@ TEST(UnpairedT, HugeTypedCountsOverflowTheDfInsteadOfWrapping)
 
 // The one rule both paired tests follow. Decimal differences of 0.1 disagree
 // in their last binary bits, which is no spread; one in the 13th digit is.
+// (What the reports make of no spread, the report goldens of both tests pin.)
 TEST(PairedDifferences, RowsWithBothValuesAndTheRoundingRule)
 {
     const struct {
@@ -141,16 +138,7 @@ TEST(PairedDifferences, RowsWithBothValuesAndTheRoundingRule)
         fill(*table, 1, c.second);
         const PairedDifferences differences = pairedDifferences(*table, 0, 1);
         EXPECT_EQ(differences.values, c.differences);
-        EXPECT_EQ(differences.summary.title, "Difference");
         EXPECT_EQ(differences.allEqual(), c.allEqual);
-        const PairedTResult result = pairedT(*table, raw(0, "A"), raw(1, "B"));
-        ASSERT_EQ(result.test.errorCode, 0);
-        EXPECT_EQ(result.zeroSd, c.allEqual);
-        if (c.allEqual) {
-            EXPECT_NE(c.differences[0], c.differences[1]);
-            EXPECT_EQ(result.differences.sem, 0);
-            EXPECT_EQ(result.differences.lower95, result.differences.mean);
-        }
     }
 }
 
