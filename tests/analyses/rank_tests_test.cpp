@@ -223,18 +223,5 @@ TEST(ExactMannWhitney, SubsetLimitDecidesExactness)
     EXPECT_FALSE(progress.shown);
 }
 
-// Both columns vary, but the first column's values that have a partner are
-// equal: the correlation cannot rank them, and the report says so in its
-// pairing section instead of giving way to the correlation's error.
-TEST(MatchedPairsReport, PairsWithoutVariabilityKeepTheReport)
-{
-    const auto table = tableWith({{1, 1, 1, 7}, {2, 5, 9, MissingValue}});
-    RecordingProgress progress;
-    ResultsBuffer out;
-    EXPECT_EQ(WriteRankTwoColumnReport(*table, 0, 1, table->column(0), table->column(1), true, true, out, progress),
-              0);
-    EXPECT_NE(std::string(out.text()).find("Can't calculate r. One group has no variability.\r\n"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace ombrix::analyses
