@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -12,37 +11,14 @@
 namespace ombrix::analyses {
 namespace {
 
-constexpr Real Blank = MissingValue;
-
-// Counts what the computation tells the busy state and answers CalcProgress
-// from a script (ProgressContinue when none is given).
-class ScriptedProgress final : public ProgressReporter {
+// What the status panel is told, and its answers, are the panel report
+// cases' business; here only the counts.
+class SilentProgress final : public ProgressReporter {
 public:
-    int shown = 0;
-    int hidden = 0;
-    std::vector<Real> percents;
-    // Called with the 0-based number of the CalcProgress call.
-    std::function<int(int call)> answer;
-
-    void ShowCalcStatus(std::string_view, Real) override { ++shown; }
-    void HideCalcStatus() override { ++hidden; }
-    int CalcProgress(Real percentDone) override
-    {
-        percents.push_back(percentDone);
-        return answer ? answer(static_cast<int>(percents.size()) - 1) : ProgressContinue;
-    }
+    void ShowCalcStatus(std::string_view, Real) override {}
+    void HideCalcStatus() override {}
+    int CalcProgress(Real) override { return ProgressContinue; }
 };
-
-// Column 0 and column 1 of a small table, row by row; Blank leaves a cell empty.
-DataTable twoColumns(const std::vector<Real>& x, const std::vector<Real>& y)
-{
-    DataTable table(40, 3);
-    for (std::size_t row = 0; row < x.size(); ++row)
-        table.setValue(static_cast<int>(row), 0, x[row]);
-    for (std::size_t row = 0; row < y.size(); ++row)
-        table.setValue(static_cast<int>(row), 1, y[row]);
-    return table;
-}
 
 // The plain count, one ordering at a time: position k takes
 // every unused rank v in turn and adds (v - k)^2.
@@ -126,26 +102,6 @@ TEST(SquaredRankDifferenceCounts, ElevenAndTwelveHaveTheKnownShape)
     }
 }
 
-TEST(SquaredRankDifferenceCounts, ReportsProgressAndStopsAtTheFirstOtherAnswer)
-{
-    ScriptedProgress plain;
-    EXPECT_EQ(squaredRankDifferenceCounts(12, &plain).exactness, SpearmanExactness::Exact);
-    ASSERT_GE(plain.percents.size(), 32u);
-    EXPECT_EQ(plain.percents.front(), 0);
-    EXPECT_LT(plain.percents.back(), 100);
-    EXPECT_TRUE(std::is_sorted(plain.percents.begin(), plain.percents.end()));
-
-    for (const auto& [code, exactness] : {std::pair{ProgressStop, SpearmanExactness::Cancelled},
-                                          std::pair{ProgressTooLong, SpearmanExactness::TooLong}}) {
-        ScriptedProgress progress;
-        progress.answer = [code](int call) { return call < 3 ? ProgressContinue : code; };
-        const RankDifferenceCounts result = squaredRankDifferenceCounts(9, &progress);
-        EXPECT_EQ(result.exactness, exactness);
-        EXPECT_TRUE(result.counts.empty());
-        EXPECT_EQ(progress.percents.size(), 4u);
-    }
-}
-
 // Every possible ranking of 7 untied pairs: the exact P from the fast count
 // equals the enumeration's, with the mirror sum taken in integers (2S - D
 // for rs >= 0, D itself for rs < 0).
@@ -170,27 +126,10 @@ TEST(ComputeSpearman, EveryRankingOfSevenMatchesEnumeration)
         for (std::size_t sum = static_cast<std::size_t>(threshold); sum < counts.size(); ++sum)
             extreme += counts[sum];
         const Real expected = std::min(Real(1), Real(2 * extreme) / 5040);
-        ScriptedProgress progress;
+        SilentProgress progress;
         const SpearmanResult result = ComputeSpearman(table, 0, 1, progress);
         ASSERT_EQ(result.p, expected) << "sum of squared differences " << d;
     } while (std::next_permutation(ranks.begin(), ranks.end()));
-}
-
-TEST(ComputeSpearman, TellsTheBusyStateWhatItDoes)
-{
-    // Ten rows, two of them without a pair.
-    DataTable table = twoColumns({3.1, 4.5, 2.2, 6.8, 5.0, 7.7, 1.9, Blank, 8, 9},
-                                 {10.2, 14.1, 9.8, 15.5, 11.0, 20.3, 12.4, 3, Blank, 1});
-    ScriptedProgress progress;
-    const SpearmanResult result = ComputeSpearman(table, 0, 1, progress);
-    EXPECT_EQ(result.n, 8);
-    // Which message comes when is what the status panel's report cases trigger on.
-    EXPECT_EQ(progress.shown, 2);
-    EXPECT_EQ(progress.hidden, 1);
-    // One call per row while reading, (row + 1) / rows * 100.
-    ASSERT_GE(progress.percents.size(), 10u);
-    for (int row = 0; row < 10; ++row)
-        EXPECT_NEAR(progress.percents[static_cast<std::size_t>(row)], (row + 1) * 10, 1e-12);
 }
 
 }  // namespace

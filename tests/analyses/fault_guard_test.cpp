@@ -45,35 +45,20 @@ TEST(FaultGuard, MapsFaultsToCodes)
         {"invalid sqrt", [] { sink = std::sqrt(-one); return 0; }, error_code::InvalidOperation},
         // An infinity from a division by zero that later meets another
         // infinity: the division is the cause.
-        {"divide then invalid", [] {
-             const Real inf = one / zero;
-             sink = inf - inf;
-             return 0;
-         }, error_code::DivideByZero},
-        {"overflow then invalid", [] {
-             const Real inf = huge * huge;
-             sink = inf * zero;
-             return 0;
-         }, error_code::Overflow},
-        {"divide and overflow", [] {
-             sink = huge * huge;
-             sink = one / zero;
-             return 0;
-         }, error_code::DivideByZero},
-        {"own code beats flags", [] {
-             sink = one / zero;
-             return error_code::ZeroSd;
-         }, error_code::ZeroSd},
+        {"divide then invalid", [] { const Real inf = one / zero; sink = inf - inf; return 0; },
+         error_code::DivideByZero},
+        {"overflow then invalid", [] { const Real inf = huge * huge; sink = inf * zero; return 0; },
+         error_code::Overflow},
+        {"divide and overflow", [] { sink = huge * huge; sink = one / zero; return 0; }, error_code::DivideByZero},
+        {"own code beats flags", [] { sink = one / zero; return error_code::ZeroSd; }, error_code::ZeroSd},
         {"integer overflow", [] { return checkedAdd(INT_MAX, 1); }, error_code::Overflow},
         {"integer division by zero", [] { return checkedDivide(7, 0); }, error_code::DivideByZero},
         {"out of memory", []() -> int { throw std::bad_alloc(); }, error_code::OutOfMemory},
         {"range check", [] { return std::vector<int>(3).at(5); }, error_code::InvalidOperation},
         {"anything else", []() -> int { throw 42; }, error_code::InvalidOperation},
         // A NaN that ends as a bad index throws; the flag names the cause.
-        {"flag before throw", []() -> int {
-             sink = one / zero;
-             throw std::out_of_range("index");
-         }, error_code::DivideByZero},
+        {"flag before throw", []() -> int { sink = one / zero; throw std::out_of_range("index"); },
+         error_code::DivideByZero},
     };
     for (const GuardCase& c : cases)
         EXPECT_EQ(runGuarded(c.analysis), c.code) << c.name;
@@ -86,11 +71,7 @@ TEST(FaultGuard, RestoresTheCallersFlags)
     // The caller's flag does not count against the analysis...
     EXPECT_EQ(runGuarded([] { return 0; }), error_code::None);
     // ...and the analysis's flags do not reach the caller.
-    EXPECT_EQ(runGuarded([] {
-                  sink = one / zero;
-                  return 0;
-              }),
-              error_code::DivideByZero);
+    EXPECT_EQ(runGuarded([] { sink = one / zero; return 0; }), error_code::DivideByZero);
     EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_UNDERFLOW);
     std::feclearexcept(FE_ALL_EXCEPT);
 }
@@ -124,12 +105,7 @@ TEST(CheckedArithmetic, Boundaries)
     };
     for (const Case& c : cases) {
         int64_t result = 0;
-        EXPECT_EQ(runGuarded([&] {
-                      result = c.operation();
-                      return 0;
-                  }),
-                  c.code)
-            << c.name;
+        EXPECT_EQ(runGuarded([&] { result = c.operation(); return 0; }), c.code) << c.name;
         if (c.code == 0) {
             EXPECT_EQ(result, c.result) << c.name;
         }

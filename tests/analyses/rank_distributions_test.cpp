@@ -4,7 +4,10 @@
 
 #include <bit>
 #include <cstdint>
+#include <fstream>
 #include <limits>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace ombrix::analyses {
@@ -42,25 +45,6 @@ TEST(SignedRankCount, MatchesEnumerationForEveryThresholdUpToSixteen)
     }
 }
 
-// Counts from R: sum(dsignrank(q:(n*(n+1)/2), n)) * 2^n, rounded to the integer.
-TEST(SignedRankCount, LargestExactSizeAgreesWithRAndTheDomainHolds)
-{
-    const struct {
-        int n;
-        Real threshold;
-        std::int64_t count;
-    } cases[] = {
-        {29, 0, 536870912},    {29, 1, 536870911}, {29, 218, 268435456}, {29, 217.5L, 268435456},
-        {29, 300, 20398106},   {29, 400, 4282},    {29, 435, 1},         {29, 435.5L, 0},
-        {16, 10, 65503},       {16, 20, 65235},
-        // Outside the domain: -1; no threshold (NaN, blank) or any: none or all.
-        {-1, 0, -1}, {MaxSignedRankN + 1, 0, -1}, {MaxSignedRankN, 0, std::int64_t{1} << MaxSignedRankN},
-        {5, std::numeric_limits<Real>::quiet_NaN(), 0}, {5, MissingValue, 0}, {5, -MissingValue, 32},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(countSignedRankAtLeast(c.n, c.threshold), c.count) << c.n << " " << static_cast<double>(c.threshold);
-}
-
 // All C(N, k) subsets of the ranks 1..N, by bit patterns.
 TEST(RankSumCount, MatchesEnumerationForEveryThresholdUpToSixteen)
 {
@@ -88,42 +72,37 @@ TEST(RankSumCount, MatchesEnumerationForEveryThresholdUpToSixteen)
     }
 }
 
-// Counts from R: pwilcox(u, m, k) * choose(m + k, m), rounded to the integer.
-// (3, 2287) is the pair with the most rank subsets below 2,000,000,000.
-TEST(RankSumCount, LargestExactSizesAgreeWithRAndTheDomainHolds)
+// The largest sizes counted and the ends of each domain, against R; one call
+// a line in tests/data/rank_counts.txt.
+TEST(RankCounts, LargestExactSizesAgreeWithRAndTheDomainHolds)
 {
-    const struct {
-        int m, k;
-        Real u;
-        std::int64_t count;
-    } cases[] = {
-        {16, 17, 0, 1},           {16, 17, 50, 826169},       {16, 17, 136, 591669132},
-        {17, 16, 136, 591669132}, {3, 2287, 1000, 28070362},  {2287, 3, 1000, 28070362},
-        {3, 2287, 3430, 999438440}, {2, 10001, 5000, 6255001}, {10, 20, 70, 2974026},
-        {3, 2287, 6861, 1998876880},
-        // Outside the domain (C(70, 35) is beyond 64-bit counts): -1.
-        {-1, 3, 0, -1}, {3, MaxRankSumTotal, 0, -1}, {35, 35, 0, -1},
-        {4, 5, -0.5L, 0}, {4, 5, std::numeric_limits<Real>::quiet_NaN(), 0}, {4, 5, MissingValue, 126}, {0, 0, 0, 1},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(countRankSumAtMost(c.m, c.k, c.u), c.count) << c.m << " " << c.k;
-}
-
-TEST(BinomialCapped, ExactBelowTheCapAndCappedAbove)
-{
-    constexpr std::int64_t limit = 2'000'000'000;
-    const struct {
-        int n, k;
-        std::int64_t expected;
-    } cases[] = {
-        {6, 3, 20},  {33, 16, 1166803110}, {33, 17, 1166803110}, {2290, 3, 1998876880}, {2291, 3, limit},
-        {10003, 2, 50025003}, {40, 20, limit}, {20002, 10001, limit}, {5, 0, 1}, {5, 5, 1}, {0, 0, 1},
-        {5, 6, 0}, {5, -1, 0}, {-1, 0, 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(binomialCapped(c.n, c.k, limit), c.expected) << "C(" << c.n << ", " << c.k << ")";
-    // 62 choose 31 is about 4.65e17: exact in 64 bits.
-    EXPECT_EQ(binomialCapped(62, 31, std::numeric_limits<std::int64_t>::max()), 465428353255261088);
+    std::ifstream in(std::string(OMBRIX_TEST_DATA_DIR) + "/data/rank_counts.txt");
+    int checked = 0;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        std::string name;
+        std::vector<std::string> tokens;
+        if (!(fields >> name) || name[0] == '#')
+            continue;
+        for (std::string token; fields >> token;)
+            tokens.push_back(token);
+        ASSERT_GE(tokens.size(), 3u) << line;
+        const auto number = [&](std::size_t i) { return std::stold(tokens[i]); };
+        const auto integer = [&](std::size_t i) { return std::stoi(tokens[i]); };
+        std::int64_t count = 0;
+        if (name == "countSignedRankAtLeast")
+            count = countSignedRankAtLeast(integer(0), number(1));
+        else if (name == "countRankSumAtMost")
+            count = countRankSumAtMost(integer(0), integer(1), number(2));
+        else
+            count = binomialCapped(integer(0), integer(1), std::stoll(tokens[2]));
+        EXPECT_EQ(count, std::stoll(tokens.back())) << line;
+        ++checked;
+    }
+    EXPECT_GT(checked, 40);  // the whole file was read
+    // No threshold at all: no count.
+    EXPECT_EQ(countSignedRankAtLeast(5, std::numeric_limits<Real>::quiet_NaN()), 0);
+    EXPECT_EQ(countRankSumAtMost(4, 5, std::numeric_limits<Real>::quiet_NaN()), 0);
 }
 
 }  // namespace

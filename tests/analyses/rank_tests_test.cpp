@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "analyses/column_statistics.h"
-#include "analyses/error_codes.h"
 #include "analyses/fault_guard.h"
 
 // The computations behind the rank test reports, at the sizes and edges the
@@ -131,25 +130,6 @@ TEST(WilcoxonComputation, StatisticsAndPValuesAgreeWithR)
     }
 }
 
-TEST(WilcoxonComputation, StatusCallsAndTheApproximatePOffered)
-{
-    const auto table = tableWith({weightGain});
-    for (const bool twoSided : {true, false}) {
-        RecordingProgress progress;
-        const WilcoxonResult r = ComputeWilcoxon(*table, 0, 10, twoSided, progress);
-        ASSERT_EQ(progress.messages.size(), 2u);
-        EXPECT_EQ(progress.messages[0], WilcoxonStatusMessage);
-        EXPECT_EQ(progress.approximatePs[0], NoApproximateP);
-        EXPECT_EQ(progress.messages[1], ExactPStatusMessage);
-        // From R: z = (|44 - 27.5| - 0.5) / sqrt(10 * 11 * 21 / 24), one-tailed pt(-z, 5000).
-        EXPECT_NEAR(static_cast<double>(r.approximateP), 0.0514902606, 1e-6);
-        EXPECT_EQ(progress.approximatePs[1], twoSided ? 2 * r.approximateP : r.approximateP);
-        // One progress call per level of tied absolute differences: ten distinct ones.
-        EXPECT_EQ(progress.calls, 10);
-        EXPECT_FALSE(progress.shown);
-    }
-}
-
 const std::vector<Real> control{3.1L, 4.7L, 2.8L, 5.2L, 3.9L, 4.4L, 2.5L};
 const std::vector<Real> treated{5.8L, 4.9L, 6.3L, 3.6L, 7.1L, 5.5L, 6.8L, 4.2L, 6.0L};
 
@@ -164,8 +144,8 @@ TEST(MannWhitneyComputation, StatisticsAndPValuesAgreeWithR)
         Real p;  // one-tailed
         Real tolerance;
     } cases[] = {
-        // pwilcox(8, 7, 9); U is the smaller count whichever column comes first.
-        {"exact", control, treated, 8, 55, 36, 100, 0, RankExactness::Exact, 11440, 0.0057692308L, 1e-10L},
+        // pwilcox(8, 7, 9); U is the smaller count whichever column comes first
+        // (the report case mann_whitney_exact has the control column first).
         {"exact, columns swapped", treated, control, 8, 55, 100, 36, 0, RankExactness::Exact, 11440,
          0.0057692308L, 1e-10L},
         // The pair of group sizes with the most subsets still counted: pwilcox(3161, 3, 2287).
@@ -195,27 +175,38 @@ TEST(MannWhitneyComputation, StatisticsAndPValuesAgreeWithR)
     }
 }
 
-TEST(MannWhitneyComputation, StatusCalls)
+// The status panel is told what is done and, while the exact P is counted,
+// the approximate P it would fall back to (doubled when two-tailed). From R,
+// one-tailed pt(-z, 5000) with z = (|44 - 27.5| - 0.5) / sqrt(10 * 11 * 21 / 24)
+// for the signed ranks and, for the rank sums, z = (|8 - 31.5| - 0.5) / sigma,
+// sigma = sqrt(7 * 9 / (16 * 15) * (16^3 - 16) / 12).
+TEST(RankComputations, StatusCallsOfferTheApproximateP)
 {
-    const auto table = tableWith({control, treated});
-    RecordingProgress progress;
-    const MannWhitneyResult r = ComputeMannWhitney(*table, 0, 1, false, progress);
-    ASSERT_EQ(progress.messages.size(), 2u);
-    EXPECT_EQ(progress.messages[0], MannWhitneyStatusMessage);
-    EXPECT_EQ(progress.approximatePs[0], NoApproximateP);
-    EXPECT_EQ(progress.messages[1], ExactPStatusMessage);
-    EXPECT_EQ(progress.approximatePs[1], r.approximateP);
-    // From R: sigma = sqrt(7 * 9 / (16 * 15) * (16^3 - 16) / 12), z = (|8 - 31.5| - 0.5) / sigma.
-    EXPECT_NEAR(static_cast<double>(r.approximateP), 0.0074719564, 1e-6);
-    EXPECT_EQ(progress.calls, 16);  // one per value
-    EXPECT_FALSE(progress.shown);
-
+    const auto one = tableWith({weightGain});
+    const auto two = tableWith({control, treated});
+    for (const bool twoSided : {true, false}) {
+        RecordingProgress signedRanks, rankSums;
+        const Real w = ComputeWilcoxon(*one, 0, 10, twoSided, signedRanks).approximateP;
+        const Real u = ComputeMannWhitney(*two, 0, 1, twoSided, rankSums).approximateP;
+        EXPECT_NEAR(static_cast<double>(w), 0.0514902606, 1e-6);
+        EXPECT_NEAR(static_cast<double>(u), 0.0074719564, 1e-6);
+        const Real tails = twoSided ? 2 : 1;
+        const std::string exact(ExactPStatusMessage);
+        EXPECT_EQ(signedRanks.messages, (std::vector{std::string(WilcoxonStatusMessage), exact}));
+        EXPECT_EQ(rankSums.messages, (std::vector{std::string(MannWhitneyStatusMessage), exact}));
+        EXPECT_EQ(signedRanks.approximatePs, (std::vector<Real>{NoApproximateP, tails * w}));
+        EXPECT_EQ(rankSums.approximatePs, (std::vector<Real>{NoApproximateP, tails * u}));
+        // One progress call per level of tied absolute differences (ten
+        // distinct ones), and one per value.
+        EXPECT_EQ(signedRanks.calls, 10);
+        EXPECT_EQ(rankSums.calls, 16);
+        EXPECT_FALSE(signedRanks.shown || rankSums.shown);
+    }
     // With ties the exact count is not attempted, so its status is never shown.
     const auto tied = tableWith({{3, 5, 2, 4}, {6, 7, 5, 8}});
     RecordingProgress tiedProgress;
     EXPECT_EQ(ComputeMannWhitney(*tied, 0, 1, true, tiedProgress).exactness, RankExactness::TiedRanks);
     EXPECT_EQ(tiedProgress.messages.size(), 1u);
-
 }
 
 TEST(ExactMannWhitney, SubsetLimitDecidesExactness)
@@ -230,59 +221,6 @@ TEST(ExactMannWhitney, SubsetLimitDecidesExactness)
     // exceeds 1 (pwilcox(8, 4, 4) = 39/70).
     EXPECT_NEAR(static_cast<double>(ExactMannWhitneyP(4, 4, 0, 8, true, progress).p), 39.0 / 70, 1e-15);
     EXPECT_FALSE(progress.shown);
-}
-
-// The report entry points: which data stop them with a code, and that a
-// stopped report writes nothing.
-TEST(RankReports, DataThatDoNotAllowTheTestSetTheirCode)
-{
-    enum class Test { OneSample, MatchedPairs, MannWhitney };
-    const struct {
-        const char* name;
-        Test test;
-        std::vector<std::vector<Real>> columns;
-        int code;
-    } cases[] = {
-        {"one sample, all values equal", Test::OneSample, {{4, 4, 4}}, error_code::ZeroSd},
-        {"one sample, single value", Test::OneSample, {{4}}, error_code::SingleValueInColumn},
-        {"pairs, one column constant", Test::MatchedPairs, {{1, 2, 3}, {5, 5, 5}}, error_code::ZeroSd},
-        {"pairs, single value", Test::MatchedPairs, {{1, 2, 3}, {5}}, error_code::SingleValueInColumn},
-        {"pairs, differences all equal", Test::MatchedPairs, {{1, 2, 3}, {2, 3, 4}},
-         error_code::PairedDifferencesEqual},
-        // One difference has SD 0 as well; the more precise code wins.
-        {"pairs, a single pair", Test::MatchedPairs, {{1, 2, MissingValue}, {MissingValue, 3, 4}},
-         error_code::SinglePair},
-        {"pairs, no pair", Test::MatchedPairs, {{1, 2, MissingValue, MissingValue}, {MissingValue, MissingValue, 3, 4}},
-         error_code::SinglePair},
-        {"Mann-Whitney, constant column", Test::MannWhitney, {{1, 2, 3}, {5, 5}}, error_code::ZeroSd},
-        {"Mann-Whitney, single value", Test::MannWhitney, {{7}, {5, 6}}, error_code::SingleValueInColumn},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto table = tableWith(c.columns);
-        ResultsBuffer out;
-        RecordingProgress progress;
-        const int code =
-            c.test == Test::OneSample
-                ? WriteWilcoxonOneSampleReport(*table, 0, table->column(0), 4, true, out, progress)
-                : WriteRankTwoColumnReport(*table, 0, 1, table->column(0), table->column(1),
-                                           c.test == Test::MatchedPairs, true, out, progress);
-        EXPECT_EQ(code, c.code);
-        EXPECT_EQ(out.text(), "");
-    }
-}
-
-// Both columns vary, but the first column's values that have a partner are
-// equal: the correlation cannot rank them, and the report says so in its
-// pairing section instead of giving way to the correlation's error.
-TEST(MatchedPairsReport, PairsWithoutVariabilityKeepTheReport)
-{
-    const auto table = tableWith({{1, 1, 1, 7}, {2, 5, 9, MissingValue}});
-    RecordingProgress progress;
-    ResultsBuffer out;
-    EXPECT_EQ(WriteRankTwoColumnReport(*table, 0, 1, table->column(0), table->column(1), true, true, out, progress),
-              0);
-    EXPECT_NE(std::string(out.text()).find("Can't calculate r. One group has no variability.\r\n"), std::string::npos);
 }
 
 }  // namespace

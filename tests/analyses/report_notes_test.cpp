@@ -1,5 +1,6 @@
 #include "analyses/report_notes.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,41 +38,29 @@ std::string notesLines(const std::vector<std::string>& lines)
     return text;
 }
 
-TEST(AppendReportToNotes, WholeReportWithoutMarks)
-{
-    const ResultsBuffer report = threeLineReport();
-    std::vector<std::string> all = {"First line", "Bold", "Third line of text", "", Stars};
-    all.resize(22);
-    const std::string expected = notesLines(all);
-
-    const std::optional<ReportSelection> nothing[] = {
-        std::nullopt,
-        ReportSelection{{1, 2}, {1, 2}},  // empty
-        ReportSelection{{1, 2}, {1, 3}},  // one character, what a click leaves
-        ReportSelection{{1, 3}, {1, 2}},
-    };
-    for (const auto& selection : nothing) {
-        core::Notes notes;
-        EXPECT_EQ(appendReportToNotes(report, selection, notes), std::nullopt);
-        EXPECT_EQ(notes.text(), expected);
-    }
-}
-
 TEST(AppendReportToNotes, Selections)
 {
     const ResultsBuffer report = threeLineReport();
+    std::vector<std::string> whole = {"First line", "Bold", "Third line of text", "", Stars};
+    whole.resize(22);
     struct Case {
-        ReportSelection selection;
+        std::optional<ReportSelection> selection;
         std::vector<std::string> lines;
     };
     const Case cases[] = {
-        {{{0, 6}, {2, 5}}, {"line", "Bold", "Third"}},
-        {{{2, 5}, {0, 6}}, {"line", "Bold", "Third"}},  // dragged upwards
-        {{{2, 6}, {2, 10}}, {"line"}},
-        {{{1, 1}, {1, 3}}, {"ol"}},                     // columns skip the marks
-        {{{0, 0}, {2, 0}}, {"First line", "Bold"}},     // ends at the start of a line
-        {{{2, 6}, {2, 500}}, {"line of text"}},
-        {{{21, 0}, {40, 3}}, {""}},
+        // No selection, an empty one or one character (what a click leaves):
+        // the whole report without its marks.
+        {std::nullopt, whole},
+        {ReportSelection{{1, 2}, {1, 2}}, whole},
+        {ReportSelection{{1, 2}, {1, 3}}, whole},
+        {ReportSelection{{1, 3}, {1, 2}}, whole},
+        {ReportSelection{{0, 6}, {2, 5}}, {"line", "Bold", "Third"}},
+        {ReportSelection{{2, 5}, {0, 6}}, {"line", "Bold", "Third"}},  // dragged upwards
+        {ReportSelection{{2, 6}, {2, 10}}, {"line"}},
+        {ReportSelection{{1, 1}, {1, 3}}, {"ol"}},                    // columns skip the marks
+        {ReportSelection{{0, 0}, {2, 0}}, {"First line", "Bold"}},    // ends at the start of a line
+        {ReportSelection{{2, 6}, {2, 500}}, {"line of text"}},
+        {ReportSelection{{21, 0}, {40, 3}}, {""}},
     };
     for (const Case& c : cases) {
         core::Notes notes;

@@ -14,12 +14,6 @@ namespace {
 
 using testing::matchesGolden;
 
-std::string firstLine(const ResultsBuffer& buffer)
-{
-    const std::string_view text = buffer.text();
-    return std::string(text.substr(0, text.find("\r\n")));
-}
-
 struct SentenceCase {
     int tails;
     bool withVerdict;
@@ -114,30 +108,6 @@ TEST(ReportWriters, CalculationErrorMessages)
         all += "== code " + std::to_string(code) + "\r\n" + std::string(buffer.text()) + "\r\n";
     }
     EXPECT_TRUE(matchesGolden(all, "calculation_errors.txt"));
-}
-
-TEST(ReportFrame, ThreeLinesArePaddedTo22)
-{
-    ResultsBuffer buffer;
-    const int code = WriteReport(buffer, "Blood pressure", [](ResultsBuffer& b) {
-        b.AppendLine("One line of results.");
-        return 0;
-    });
-    EXPECT_EQ(code, 0);
-    EXPECT_TRUE(buffer.isClosed());
-    EXPECT_EQ(buffer.lineCount(), 22);
-    EXPECT_EQ(buffer.indexedLineCount(), 22);
-    EXPECT_TRUE(matchesGolden(buffer.text(), "frame_three_lines.txt"));
-}
-
-TEST(ReportFrame, BlankTitleWritesNoTitleLine)
-{
-    ResultsBuffer buffer;
-    WriteReport(buffer, "   ", [](ResultsBuffer& b) {
-        b.AppendLine("Results.");
-        return 0;
-    });
-    EXPECT_EQ(firstLine(buffer), "Results.");
 }
 
 TEST(ReportFrame, ErrorReplacesAHalfWrittenReport)

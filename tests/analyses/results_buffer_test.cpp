@@ -142,60 +142,6 @@ TEST(ResultsBuffer, ColumnsCountCharactersNotMarksOrBytes)
                                                    "b");
 }
 
-TEST(ResultsBuffer, TabStops)
-{
-    ResultsBuffer buffer;
-    buffer.ClearTabStops();
-    buffer.AddTabStop(5);
-    buffer.AddTabStop(12);
-    buffer.Append("ab");
-    buffer.NextTabStop();
-    buffer.Append("c");
-    buffer.NextTabStop();
-    buffer.Append("d");
-    buffer.NextTabStop();  // past the last stop: nothing
-    EXPECT_EQ(buffer.text(), "ab  c      d");
-
-    // Reset keeps the stops.
-    buffer.Reset();
-    buffer.Append("ab");
-    buffer.NextTabStop();
-    EXPECT_EQ(buffer.currentColumn(), 5);
-
-    // A 21st stop finds no free slot.
-    buffer.ClearTabStops();
-    buffer.Reset();
-    for (int stop = 30; stop < 50; ++stop)
-        buffer.AddTabStop(stop);
-    buffer.AddTabStop(70);
-    buffer.Append(std::string(49, 'x'));
-    buffer.NextTabStop();
-    EXPECT_EQ(buffer.currentColumn(), 50);
-
-    buffer.ClearTabStops();
-    buffer.Reset();
-    buffer.NextTabStop();
-    EXPECT_EQ(buffer.text(), "");
-}
-
-TEST(ResultsBuffer, TextHelpers)
-{
-    struct Case {
-        std::string actual;
-        std::string expected;
-    };
-    const std::string longTitle(100, 't');
-    const Case cases[] = {
-        {LeftJustify("ab", 5), "ab   "}, {RightJustify("ab", 5), "   ab"},
-        {CenterText("ab", 5), " ab  "},  // (5 - 2) div 2 = 1 space before
-        {CenterText("abc", 8), "  abc   "}, {CenterText("abcdef", 4), "abcdef"},
-        {RightJustify("\xC2\xB5g", 4), "  \xC2\xB5g"}, {LeftJustify("x", 200), "x" + std::string(79, ' ')},
-        {CenterText(longTitle, 65), std::string(80, 't')},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.actual, c.expected);
-}
-
 // Lines written with `analysisLines` lines before the frame closes: EndReport
 // adds 4 lines and pads up to line 21 (20 complete lines); CloseReport pads a
 // report of fewer than 21 lines to 22 and leaves longer ones alone.
