@@ -1,11 +1,13 @@
 // The shell's meeting points with the desktop: menus and shortcuts, the
 // second start handing its file to the running program (across two real
-// processes), the command line, and the file association.
+// processes), the command line, the file association, and ombrix.ini.
 #include <QFile>
 #include <QMenuBar>
 #include <QProcess>
 
 #include "app/file_association.h"
+#include "app/grid_models.h"
+#include "app/shell_settings.h"
 #include "app/single_instance.h"
 #include "tests/support/golden_file.h"
 #include "tests/app/app_test_support.h"
@@ -68,7 +70,7 @@ TEST(SingleInstanceTest, HandOverBetweenTwoProcesses)
     EXPECT_FALSE(SingleInstance(server).listen()) << "a second program took the name";
 
     QStringList received;
-    QObject::connect(&first, &SingleInstance::handedOver, [&received](const QString& name) { received.append(name); });
+    QObject::connect(&first, &SingleInstance::handedOver, [&](const QString& name) { received.append(name); });
 
     QProcess second;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -78,8 +80,7 @@ TEST(SingleInstanceTest, HandOverBetweenTwoProcesses)
     second.setWorkingDirectory(folder.path());
     second.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=SecondStart.*")});
     ASSERT_TRUE(second.waitForStarted(10000));
-    EXPECT_TRUE(waitUntil([&] { return !received.isEmpty() && second.state() == QProcess::NotRunning; }, 30000))
-        << second.readAllStandardOutput().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return !received.isEmpty() && second.state() == QProcess::NotRunning; }, 30000));
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardOutput().toStdString();
     // The second start's relative name is resolved in its own folder.
     EXPECT_EQ(received, QStringList{folder.filePath(QStringLiteral("relative name.OXD"))});
@@ -94,34 +95,111 @@ TEST(SingleInstanceTest, NobodyListeningOrASocketLeftByACrash)
     EXPECT_TRUE(SingleInstance(server).listen());
 }
 
-TEST(FileAssociation, WrittenWhenMissingOrDifferentOnly)
+// Written when missing or different only; the installed files are the
+// reviewed text of the entry and the type.
+TEST(FileAssociation, WrittenWhenNeededAndAsInstalled)
 {
     QTemporaryDir home;
     const QString program = QStringLiteral("/usr/bin/ombrix");
     AssociationResult result = registerFileAssociation(home.path(), program);
     EXPECT_TRUE(result.ok && result.changed);
-    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("mime/packages/ombrix.xml"))));
     result = registerFileAssociation(home.path(), program);
     EXPECT_TRUE(result.ok && !result.changed);
     EXPECT_TRUE(registerFileAssociation(home.path(), QStringLiteral("/opt/my apps/ombrix")).changed);
-    QFile entry(home.filePath(QStringLiteral("applications/ombrix.desktop")));
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/my apps/ombrix\" %f"));
     EXPECT_EQ(desktopExecQuoted(QStringLiteral("/a$b/c\"d")), QStringLiteral("\"/a\\\\$b/c\\\\\"d\""));
+
+    const auto read = [](const QString& name) {
+        QFile file(name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        return QString::fromUtf8(file.readAll());
+    };
+    EXPECT_TRUE(read(home.filePath(QStringLiteral("applications/ombrix.desktop")))
+                    .contains(QStringLiteral("Exec=\"/opt/my apps/ombrix\" %f")));
+    EXPECT_EQ(read(QStringLiteral(OMBRIX_TEST_DATA_DIR "/../app/ombrix.xml")), mimePackageText());
+    EXPECT_EQ(read(home.filePath(QStringLiteral("mime/packages/ombrix.xml"))), mimePackageText());
+    QString configured = read(QStringLiteral(OMBRIX_TEST_DATA_DIR "/../app/ombrix.desktop.in"));
+    configured.replace(QStringLiteral("\"@OMBRIX_INSTALLED_PROGRAM@\""), desktopExecQuoted(program));
+    EXPECT_EQ(configured, desktopEntryText(program));
 }
 
-// The installed files are the reviewed text of the entry and the type.
-TEST(FileAssociation, InstalledFilesMatchWhatTheProgramWrites)
+TEST(RecentFilesList, MostRecentFirstNineAtMost)
 {
-    const QString source = QStringLiteral(OMBRIX_TEST_DATA_DIR "/../app/");
-    QFile mime(source + QStringLiteral("ombrix.xml"));
-    ASSERT_TRUE(mime.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(mime.readAll()), mimePackageText());
-    QFile entry(source + QStringLiteral("ombrix.desktop.in"));
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    QString configured = QString::fromUtf8(entry.readAll());
-    configured.replace(QStringLiteral("\"@OMBRIX_INSTALLED_PROGRAM@\""), desktopExecQuoted(QStringLiteral("/usr/bin/ombrix")));
-    EXPECT_EQ(configured, desktopEntryText(QStringLiteral("/usr/bin/ombrix")));
+    RecentFiles recent;
+    for (const int file : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 7})
+        recent.add(QString::number(file));
+    EXPECT_EQ(recent.entries().join(QLatin1Char(' ')), QStringLiteral("7 11 10 9 8 6 5 4 3"));
+}
+
+// Every setting in one line, so that a whole reading compares at once.
+std::string describe(const ShellSettings& s)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5 %6x%7 %8")
+        .arg(int{s.compatibilityWarning})
+        .arg(s.decimalSeparator)
+        .arg(s.dataFolder, s.importFolder)
+        .arg(int{s.showNewUserHints})
+        .arg(s.windowSize.width())
+        .arg(s.windowSize.height())
+        .arg(s.recentFiles.entries().join(QLatin1Char(';')))
+        .toStdString();
+}
+
+TEST(SettingsFile, MissingUnreadableStoredAndWrittenValues)
+{
+    QTemporaryDir folder;
+    const QString ini = folder.filePath(QStringLiteral("sub/dir/ombrix.ini"));
+    const SettingsDefaults defaults{QLatin1Char(','), QStringLiteral("/home/user/Documents"), {1024, 768}};
+    const auto read = [&] { return describe(readSettings(*openSettingsFile(ini), defaults)); };
+    const auto write = [&](const QByteArray& text) {
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        QFile file(ini);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    const std::string defaultReading = "1 , /home/user/Documents /home/user/Documents 1 640x480 ";
+    EXPECT_EQ(read(), defaultReading);
+    write(QByteArray("\x00\xff garbage [[[ =\n=\n[Options\nCompatibilityWarning\n", 42));
+    EXPECT_EQ(read(), defaultReading);
+    // Anything but a point or a comma is a comma; the window fits the screen.
+    write("[Options]\nCompatibilityWarning=Yes\nDecimalSeparator=;\nShowNewUserHints=0\n"
+          "[WindowSize]\nWidth=5000\nHeight=5000\n");
+    EXPECT_EQ(read(), "1 , /home/user/Documents /home/user/Documents 0 1024x768 ");
+    write("[Options]\nDecimalSeparator=.\n[WindowSize]\nWidth=-5\nHeight=600\n");
+    EXPECT_EQ(read(), "1 . /home/user/Documents /home/user/Documents 1 640x480 ");
+
+    ShellSettings settings;
+    settings.compatibilityWarning = settings.showNewUserHints = false;
+    settings.dataFolder = QStringLiteral("/data/my files");
+    settings.importFolder = QStringLiteral("/data/import");
+    settings.windowSize = QSize(900, 700);
+    settings.recentFiles.setEntries({QStringLiteral("/a.OXD"), QStringLiteral("/b c.OXD")});
+    writeSettings(*openSettingsFile(ini), settings);
+    EXPECT_EQ(read(), describe(settings));
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("CompatibilityWarning=No")) << "the keys the program has always used";
+}
+
+using MainFormSettingsTest = ShellTest;
+
+TEST_F(MainFormSettingsTest, ReadAtStartWrittenAtExitUnlessADocumentIsKept)
+{
+    asker.yesNoCancel = {Answer::Cancel};
+    ASSERT_TRUE(mainForm->newDocument()->dataModel()->enterText(0, 0, QStringLiteral("1")));
+    mainForm->exitProgram();
+    EXPECT_TRUE(mainForm->isVisible() && !settingsFile->contains(QStringLiteral("WindowSize/Width")));
+    mainForm->documents().constFirst()->dataSet().modified = false;
+
+    ASSERT_NE(mainForm->openFileByName(example("sleep_paired.OXD")), nullptr);
+    mainForm->settings().compatibilityWarning = false;
+    mainForm->resize(700, 500);
+    mainForm->exitProgram();
+    EXPECT_FALSE(mainForm->isVisible());
+    mainForm.reset();
+    createMainForm();
+    EXPECT_TRUE(!mainForm->settings().compatibilityWarning && mainForm->size() == QSize(700, 500));
+    EXPECT_EQ(mainForm->settings().recentFiles.entries(), QStringList{example("sleep_paired.OXD")});
+    EXPECT_EQ(mainForm->recentFileActions().size(), 1);
 }
 
 }  // namespace

@@ -1,8 +1,4 @@
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
 
 #include "app/statistics_step.h"
 #include "app/step_text.h"
@@ -63,32 +59,20 @@ TEST(StatisticsStep, EnteringTheStepRecomputes)
     StatisticsStep page(dataSet);
     page.enterStep();
     const StatisticsGridModel& model = *page.model();
-    EXPECT_EQ(model.columnCount(), 1);
-    EXPECT_EQ(cell(model, 2, 0), QString()) << "no N for an empty column";
+    EXPECT_TRUE(model.columnCount() == 1 && cell(model, 2, 0).isEmpty()) << "no N for an empty column";
 
     typeColumn(dataSet, 0, {"4", "5", "9"});
     typeColumn(dataSet, 2, {"1", "2", "3", "4", "5", "7"});
     page.enterStep();
     ASSERT_EQ(model.columnCount(), 3);
-    EXPECT_EQ(cell(model, 0, 0), QStringLiteral("6"));
-    EXPECT_EQ(cell(model, 2, 1), QString());
-    EXPECT_EQ(cell(model, 2, 2), QStringLiteral("6"));
+    EXPECT_EQ(cell(model, 0, 0) + QLatin1Char('|') + cell(model, 2, 1) + QLatin1Char('|') + cell(model, 2, 2),
+              QStringLiteral("6||6"));
 
     // XY data keep the data grid's names for the columns.
     dataSet.format = core::DataFormat::XY;
     page.enterStep();
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("X"));
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Y1"));
-}
-
-TEST(StatisticsStep, CopyKeyGivesTheGridWithTheDesktopDecimalSeparator)
-{
-    auto dataSet = openExample("sleep_paired.OXD");
-    StatisticsStep page(*dataSet);
-    page.enterStep();
-    QGuiApplication::clipboard()->clear();
-    pressKey(page.view(), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), statisticsGridText(*dataSet, systemDecimalSeparator()));
 }
 
 }  // namespace
