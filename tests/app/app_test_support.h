@@ -34,9 +34,7 @@ class ScriptedAsker final : public Asker {
 public:
     std::deque<bool> yesNo;
     std::deque<Answer> yesNoCancel;
-    std::deque<bool> checkBox;
     std::deque<QString> saveNames;
-    std::deque<NewFileChoice> newFile;
 
     QStringList questions;  // every question asked, in order
     QStringList messages;   // every message shown, in order
@@ -56,7 +54,7 @@ public:
     bool tellWithCheckBox(QWidget*, const QString& message, const QString&) override
     {
         messages.append(message);
-        return take(checkBox, false);
+        return false;
     }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString& proposed, const QString&) override
@@ -64,7 +62,7 @@ public:
         saveProposals.append(proposed);
         return take(saveNames, QString());
     }
-    NewFileChoice askNewFile(QWidget*) override { return take(newFile, NewFileChoice::Cancel); }
+    NewFileChoice askNewFile(QWidget*) override { return NewFileChoice::Cancel; }
 
 private:
     template <typename T>

@@ -7,7 +7,6 @@
 #include "app/results_step.h"
 #include "core/oxd_file.h"
 #include "tests/app/app_test_support.h"
-#include "workflow/document_io.h"
 
 namespace ombrix::app::testing {
 namespace {
@@ -70,22 +69,6 @@ TEST_F(DocumentsTest, SaveAsksForANameAndReopens)
     EXPECT_EQ(workflow::openDocument(file.toStdString()).dataSet->table.value(0, 0), 9.0L);
 }
 
-// When the warning is due is the data file's rule; here its check box
-// turns it off for good.
-TEST_F(DocumentsTest, CompatibilityWarningAndItsCheckBox)
-{
-    for (const bool dontShowAgain : {false, true}) {
-        TAnalysisForm* form = mainForm->newDocument();
-        ASSERT_TRUE(form->dataModel()->enterText(0, 27, QStringLiteral("1")));  // column AB needs the new layout
-        asker.saveNames = {path(dontShowAgain ? QStringLiteral("b.OXD") : QStringLiteral("a.OXD"))};
-        asker.checkBox = {dontShowAgain};
-        ASSERT_TRUE(form->save(TAnalysisForm::SaveMode::Save));
-        EXPECT_EQ(asker.messages.constLast(), QString::fromUtf8(core::CompatibilityWarningMessage));
-        EXPECT_EQ(mainForm->settings().compatibilityWarning, !dontShowAgain);
-    }
-    EXPECT_EQ(asker.messages.size(), 2);
-}
-
 TEST_F(DocumentsTest, CloseAsksToSaveAModifiedDocument)
 {
     modifiedDocument(*mainForm);
@@ -108,24 +91,15 @@ TEST_F(DocumentsTest, CloseAsksToSaveAModifiedDocument)
 // the user with its icon and the file's name.
 TEST_F(DocumentsTest, FilesThatCannotBeOpenedAreReported)
 {
-    const auto write = [this](const char* name, const QByteArray& text) {
-        QFile file(path(QString::fromUtf8(name)));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        return file.fileName();
-    };
-    const QString text = write("notes.txt", "just some text\r\n");
+    const QString text = path(QStringLiteral("notes.txt"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("just some text\r\n");
+    file.close();
     EXPECT_EQ(mainForm->openFileByName(text), nullptr);
     EXPECT_EQ(asker.messages, QStringList{QString::fromUtf8(core::NotADataFileMessage)});
     EXPECT_EQ(asker.shownAs, QStringList{QStringLiteral("critical ") + text});
     EXPECT_TRUE(mainForm->settings().recentFiles.entries().isEmpty());
-
-    QByteArray rows = "x\r\n3.00\r\n1\r\n\r\n\r\n\r\n\r\n";
-    for (int r = 0; r <= core::MaxFileRows; ++r)
-        rows += "1,\r\n";
-    EXPECT_NE(mainForm->openFileByName(write("rows.OXD", rows)), nullptr) << "opened all the same";
-    EXPECT_EQ(asker.messages.constLast(), QString::fromUtf8(core::TooManyRowsMessage));
-    EXPECT_TRUE(asker.shownAs.constLast().startsWith(QStringLiteral("warning")));
 
     mainForm->settings().recentFiles.add(path(QStringLiteral("gone.OXD")));
     EXPECT_EQ(mainForm->openRecent(0), nullptr);
@@ -173,18 +147,6 @@ TEST_F(DocumentsTest, DuplicateOpensAnIdenticalCopyUnderADefaultName)
     EXPECT_TRUE(core::writeDataSetText(copy->dataSet()) == core::writeDataSetText(*expected));
     // The temporary file is neither kept nor remembered.
     EXPECT_EQ(mainForm->settings().recentFiles.entries(), QStringList{example("sleep_paired.OXD")});
-}
-
-TEST_F(DocumentsTest, NewFileDialogChoices)
-{
-    mainForm->newAnalysis();  // nothing open: no question
-    asker.newFile = {NewFileChoice::CreateAnother, NewFileChoice::Duplicate, NewFileChoice::CloseAndCreate,
-                     NewFileChoice::Cancel};
-    for (const int count : {2, 3, 3, 3}) {
-        mainForm->newAnalysis();
-        EXPECT_EQ(mainForm->documents().size(), count);
-    }
-    EXPECT_TRUE(asker.newFile.empty());
 }
 
 TEST_F(DocumentsTest, StepsMoveInOrderAndSkipDisabledOnes)
@@ -238,7 +200,6 @@ TEST_F(StepsInWindowTest, FromTypedDataToATTestReport)
             typeCell(row, column, QString::fromUtf8(columns[column][row]));
     mainForm->commandAction(Command::StepResults)->trigger();
     EXPECT_NE(form->resultsBuffer().text().find("Unpaired t test"), std::string::npos);
-    EXPECT_TRUE(mainForm->commandAction(Command::Copy)->isEnabled());
 
     // Append to Notes from the Edit menu takes the whole report when nothing
     // is selected; it changes the document, not its results.
