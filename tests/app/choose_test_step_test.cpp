@@ -1,12 +1,10 @@
 // The choose-test page over example documents (which page, each control
 // writing its choice) and the dialogs that select columns and pairs.
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStackedWidget>
 
 #include "analyses/column_statistics.h"

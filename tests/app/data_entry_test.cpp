@@ -1,14 +1,12 @@
 // Typing into the data grid, the summary grid and the two-by-two page, as a
 // user does it: keys sent to the widgets, questions answered by the script.
 #include <QAbstractButton>
-#include <QPlainTextEdit>
 #include <QTabWidget>
 
 #include <tuple>
 
 #include "app/format_step.h"
 #include "app/grid_models.h"
-#include "app/notes_window.h"
 #include "app/two_by_two_page.h"
 #include "tests/app/app_test_support.h"
 

@@ -7,9 +7,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <string>
-#include <vector>
-
 #include "analyses/report_chars.h"
 #include "app/results_step.h"
 #include "app/results_viewer.h"

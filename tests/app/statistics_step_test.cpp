@@ -1,7 +1,6 @@
 #include <QPushButton>
 
 #include "app/statistics_step.h"
-#include "app/step_text.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/golden_file.h"
 
