@@ -49,7 +49,7 @@ public:
     void tell(QWidget*, const QString& message, MessageKind kind, const QString& detail) override
     {
         messages.append(message);
-        shownAs.append((kind == MessageKind::Critical ? QStringLiteral("critical ") : QStringLiteral("warning ")) + detail);
+        shownAs.append(QLatin1String(kind == MessageKind::Critical ? "critical " : "warning ") + detail);
     }
     bool tellWithCheckBox(QWidget*, const QString& message, const QString&) override
     {
@@ -167,7 +167,7 @@ protected:
         mainForm->show();
     }
     QString path(const QString& name) const { return folder.filePath(name); }
-    static QString example(const char* name) { return QStringLiteral(OMBRIX_EXAMPLES_DIR "/") + QString::fromUtf8(name); }
+    static QString example(const char* name) { return QStringLiteral(OMBRIX_EXAMPLES_DIR "/") + QLatin1String(name); }
 
     QTemporaryDir folder;
     std::unique_ptr<QSettings> settingsFile;

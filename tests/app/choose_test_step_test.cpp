@@ -63,7 +63,8 @@ TEST(ChooseTestStep, ShowsOnePagePerCase)
         ChooseFixture f(example);
         EXPECT_EQ(f.enter(), page);
         EXPECT_EQ(f.page.pages()->currentIndex(), static_cast<int>(page));
-        EXPECT_EQ(f.get("allColumns")->isVisibleTo(&f.page), page != ChooseTestPage::None && page <= ChooseTestPage::ThreeOrMoreColumns);
+        const bool columnPage = page != ChooseTestPage::None && page <= ChooseTestPage::ThreeOrMoreColumns;
+        EXPECT_EQ(f.get("allColumns")->isVisibleTo(&f.page), columnPage);
     }
 }
 
@@ -115,7 +116,6 @@ TEST(ChooseTestStep, ControlsThatDependOnOthersFollowThem)
 
     ChooseFixture table("tea_tasting_2x2.OXD");
     table.enter();
-    EXPECT_EQ(table.get("yatesCorrection")->isEnabled(), table.dataSet->choices.TwoByTwoTest == core::TwoByTwoTest::ChiSquare);
     table.get("chiSquareTest")->click();
     const bool yatesBefore = table.dataSet->choices.TwoByTwoYates;
     table.get("yatesCorrection")->click();

@@ -184,7 +184,9 @@ TEST_F(DataEntryTest, TwoByTwoCountsAndTotals)
     chooseFormat(core::DataFormat::TwoByTwo);
     TwoByTwoPage* page = form->twoByTwoPage();
     using Record = core::TwoByTwoRecord;
-    for (const auto& [cell, text] : {std::pair{Record::A, "3"}, {Record::B, "1"}, {Record::C, "1"}, {Record::D, "3.5"}}) {
+    const std::pair<Record::Cell, const char*> counts[] = {
+        {Record::A, "3"}, {Record::B, "1"}, {Record::C, "1"}, {Record::D, "3.5"}};
+    for (const auto& [cell, text] : counts) {
         page->countEditor(cell)->setFocus();
         typeText(page->countEditor(cell), QString::fromUtf8(text));
     }

@@ -80,8 +80,8 @@ TEST(ResultsStep, CancelDuringAnExactCalculationGivesTheApproximateReport)
             return;
         seen = QStringList{panel->cancelButton()->text(),
                            panel->figureValue(workflow::StatusFigure::ApproximateP)->text().left(5),
-                           step.viewer()->isHidden() ? QStringLiteral("viewer hidden") : QStringLiteral("viewer shown"),
-                           step.enterStep() ? QStringLiteral("second visit calculated") : QStringLiteral("second visit ignored")}
+                           step.viewer()->isHidden() ? QStringLiteral("hidden") : QStringLiteral("shown"),
+                           step.enterStep() ? QStringLiteral("calculated again") : QStringLiteral("ignored")}
                    .join(QLatin1Char('|'));
         clock.now += 1000;
         panel->cancelButton()->click();
@@ -89,7 +89,8 @@ TEST(ResultsStep, CancelDuringAnExactCalculationGivesTheApproximateReport)
     user.start();
     EXPECT_EQ(step.enterStep(), CalculateOutcome::Calculated);
     user.stop();
-    EXPECT_EQ(seen, text(workflow::UseApproximateCaption) + QStringLiteral("|0.003|viewer hidden|second visit ignored"));
+    // The viewer is hidden and a second visit to the step is ignored.
+    EXPECT_EQ(seen, text(workflow::UseApproximateCaption) + QStringLiteral("|0.003|hidden|ignored"));
     EXPECT_TRUE(ombrix::testing::matchesGolden(results.text(), "reports/spearman_cancelled_eleven.txt"));
     EXPECT_TRUE(panel->isHidden() && !step.viewer()->isHidden());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

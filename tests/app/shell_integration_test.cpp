@@ -87,8 +87,8 @@ TEST(SingleInstanceTest, HandOverBetweenTwoProcesses)
 
     // With nobody listening the program starts normally; it takes over a
     // socket file a crashed program left.
-    EXPECT_FALSE(SingleInstance::handOver(folder.filePath(QStringLiteral("none.socket")), QStringLiteral("/a.OXD"), 500));
     const QString stale = folder.filePath(QStringLiteral("stale.socket"));
+    EXPECT_FALSE(SingleInstance::handOver(stale, QStringLiteral("/a.OXD"), 500));
     QFile(stale).open(QIODevice::WriteOnly);
     EXPECT_TRUE(SingleInstance(stale).listen());
 }
