@@ -5,20 +5,18 @@
 // documents, typed data, input sent straight to a widget, and a main window
 // on a settings file of its own.
 #include <QApplication>
-#include <QMouseEvent>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -36,14 +34,11 @@ class ScriptedAsker final : public Asker {
 public:
     std::deque<bool> yesNo;
     std::deque<Answer> yesNoCancel;
-    std::deque<bool> checkBox;
     std::deque<QString> saveNames;
-    std::deque<NewFileChoice> newFile;
 
     QStringList questions;  // every question asked, in order
     QStringList messages;   // every message shown, in order
-    std::vector<MessageKind> kinds;  // their icons
-    QStringList details;
+    QStringList shownAs;    // each message's icon ("critical" or "warning") and detail
     QStringList saveProposals;
 
     bool askYesNo(QWidget*, const QString& question) override { return answer(yesNo, question, false); }
@@ -54,13 +49,12 @@ public:
     void tell(QWidget*, const QString& message, MessageKind kind, const QString& detail) override
     {
         messages.append(message);
-        kinds.push_back(kind);
-        details.append(detail);
+        shownAs.append(QLatin1String(kind == MessageKind::Critical ? "critical " : "warning ") + detail);
     }
     bool tellWithCheckBox(QWidget*, const QString& message, const QString&) override
     {
         messages.append(message);
-        return take(checkBox, false);
+        return false;
     }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString& proposed, const QString&) override
@@ -68,25 +62,24 @@ public:
         saveProposals.append(proposed);
         return take(saveNames, QString());
     }
-    NewFileChoice askNewFile(QWidget*) override { return take(newFile, NewFileChoice::Cancel); }
+    NewFileChoice askNewFile(QWidget*) override { return NewFileChoice::Cancel; }
 
 private:
     template <typename T>
     static T take(std::deque<T>& queue, T none)
     {
-        if (queue.empty())
-            return none;
-        T value = queue.front();
-        queue.pop_front();
-        return value;
+        if (!queue.empty()) {
+            none = queue.front();
+            queue.pop_front();
+        }
+        return none;
     }
     // A question the script has no answer for fails the test.
     template <typename T>
     T answer(std::deque<T>& queue, const QString& question, T none)
     {
         questions.append(question);
-        if (queue.empty())
-            ADD_FAILURE() << "unexpected question: " << question.toStdString();
+        EXPECT_FALSE(queue.empty()) << "unexpected question: " << question.toStdString();
         return take(queue, none);
     }
 };
@@ -121,25 +114,11 @@ Widget* child(const QWidget& parent, const char* name)
 inline void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                      const QString& text = {})
 {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-    QApplication::sendEvent(widget, &release);
-    QApplication::processEvents();
-}
-
-// Lets the event loop run until done() holds or the time is up.
-inline bool waitUntil(const std::function<bool()>& done, int milliseconds = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, modifiers, text);
+        QApplication::sendEvent(widget, &event);
     }
-    return true;
+    QApplication::processEvents();
 }
 
 // Sends each character as a key press, as typing would (the key codes of
@@ -150,11 +129,16 @@ inline void typeText(QWidget* widget, const QString& text)
         pressKey(widget, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
 }
 
-inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
-                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+// Lets the event loop run until done() holds or the time is up.
+inline bool waitUntil(const std::function<bool()>& done, int milliseconds = 5000)
 {
-    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons, modifiers);
-    QApplication::sendEvent(widget, &event);
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() <= milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    return done();
 }
 
 // A main window on a settings file in a folder of its own.
@@ -166,7 +150,6 @@ protected:
         settingsFile = std::make_unique<QSettings>(folder.filePath(QStringLiteral("ombrix.ini")), QSettings::IniFormat);
         createMainForm();
     }
-
     void TearDown() override
     {
         // Whatever is still open is thrown away without questions.
@@ -177,20 +160,14 @@ protected:
         }
         mainForm.reset();
     }
-
     void createMainForm()
     {
         mainForm = std::make_unique<TMainForm>(*settingsFile, progress, asker);
         mainForm->context().decimalSeparator = '.';
         mainForm->show();
     }
-
     QString path(const QString& name) const { return folder.filePath(name); }
-
-    static QString example(const char* name)
-    {
-        return QStringLiteral(OMBRIX_EXAMPLES_DIR "/") + QString::fromUtf8(name);
-    }
+    static QString example(const char* name) { return QStringLiteral(OMBRIX_EXAMPLES_DIR "/") + QLatin1String(name); }
 
     QTemporaryDir folder;
     std::unique_ptr<QSettings> settingsFile;
@@ -207,26 +184,22 @@ protected:
     {
         ShellTest::SetUp();
         form = mainForm->newDocument();
-        ASSERT_NE(form, nullptr);
         ASSERT_TRUE(form->goToStep(Step::EnterData));
         grid = form->dataGrid();
         grid->setFocus();
     }
-
     QLineEdit* cellEditor() const
     {
         return grid->viewport()->findChild<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
     }
-
     // Types text into a cell (the first key opens the editor) and presses Enter.
     void typeCell(int row, int column, const QString& text)
     {
         grid->goToCell(row, column);
         typeText(grid, text.left(1));
-        QLineEdit* editor = cellEditor();
-        ASSERT_NE(editor, nullptr) << "typing did not open an editor";
-        typeText(editor, text.mid(1));
-        pressKey(editor, Qt::Key_Return);
+        ASSERT_NE(cellEditor(), nullptr) << "typing did not open an editor";
+        typeText(cellEditor(), text.mid(1));
+        pressKey(cellEditor(), Qt::Key_Return);
     }
 
     TAnalysisForm* form = nullptr;

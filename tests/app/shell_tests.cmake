@@ -2,7 +2,5 @@ set(OMBRIX_APP_SHELL_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/data_entry_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/documents_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_integration_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/shell_settings_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app_test_support.h
-  ${CMAKE_CURRENT_LIST_DIR}/steps_in_window_test.cpp
 )

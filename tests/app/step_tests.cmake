@@ -2,7 +2,5 @@
 set(OMBRIX_APP_STEP_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/choose_test_step_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/results_step_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/results_viewer_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/selection_dialogs_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/statistics_step_test.cpp
 )
