@@ -10,6 +10,16 @@ namespace ombrix::cli {
 
 namespace {
 
+// Appended piece by piece: GCC 12 misreads "'" + std::string as an
+// overlapping copy and warns.
+std::string notAColumnLetter(std::string_view text)
+{
+    std::string message = "'";
+    message += text;
+    message += "' is not a column letter";
+    return message;
+}
+
 using core::ChoiceDescriptor;
 using core::ChoiceKind;
 
@@ -81,7 +91,7 @@ std::string setColumnFlags(core::DataSet& d, std::string_view text)
         for (const std::string_view letter : split(text, ',')) {
             const int column = columnOfName(letter);
             if (column < 0)
-                return "'" + std::string(letter) + "' is not a column letter";
+                return notAColumnLetter(letter);
             flags[column] = true;
         }
     }
@@ -226,7 +236,7 @@ std::string selectColumns(core::DataSet& dataSet, std::string_view letters)
     for (const std::string_view letter : split(letters, ',')) {
         const int column = columnOfName(letter);
         if (column < 0)
-            return "'" + std::string(letter) + "' is not a column letter";
+            return notAColumnLetter(letter);
         if (dataSet.table.column(column).n <= 0)
             return "column " + core::columnName(column) + " holds no data";
         selected[column] = true;

@@ -80,7 +80,11 @@ std::string replaceFileAtomically(const std::string& path, std::string_view byte
         return std::strerror(error);
 
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Built by appending: GCC 12 misreads "." + std::string as an overlapping copy.
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string temporary = (folder / hidden).string();
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
