@@ -7,29 +7,6 @@
 namespace ombrix::core {
 namespace {
 
-TEST(DataFormat, CaptionsAndFileCodes)
-{
-    const struct {
-        DataFormat format;
-        const char* caption;
-        int code;
-        int subFormat;
-    } cases[] = {
-        {DataFormat::XY, "X and Y (or two or more Y replicates). ", 6, 0},
-        {DataFormat::Raw, "Raw data.", 1, 0},
-        {DataFormat::MeanSDN, "Averaged data. Mean, SD && N.", 2, 0},
-        {DataFormat::MeanSEMN, "Averaged data. Mean, SEM && N.", 3, 0},
-        {DataFormat::TwoByTwo, "Two rows, two columns.", 5, 0},
-        {DataFormat::LargerTable, "Larger contingency table.", 4, 0},
-        {DataFormat::MultipleRegression, "Y and 2 or more X variables (multiple reg).", 1, 1},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(formatCaption(c.format), c.caption);
-        EXPECT_EQ(formatFileCode(c.format), c.code);
-        EXPECT_EQ(formatFileSubFormat(c.format), c.subFormat);
-    }
-}
-
 TEST(AnalysisChoices, SelectedPairIndexCoversEveryPairOnce)
 {
     std::array<int, SelectedPairCount> seen{};

@@ -31,12 +31,6 @@ TEST(ParseNumber, AcceptsOnlyPlainDecimalNumbers)
     EXPECT_FALSE(std::signbit(*parseNumber("-0")));
 }
 
-TEST(DecimalComma, ReplacedOnlyWhenTheSeparatorIsNotAPoint)
-{
-    EXPECT_EQ(withDecimalPoint("1,5", ','), "1.5");
-    EXPECT_EQ(withDecimalPoint("1,5", '.'), "1,5");
-}
-
 TEST(ShortestDecimalShape, CountsDecimalsAndIntegerDigits)
 {
     const struct {
@@ -52,15 +46,6 @@ TEST(ShortestDecimalShape, CountsDecimalsAndIntegerDigits)
         EXPECT_EQ(shape.decimals, c.decimals) << static_cast<double>(c.value);
         EXPECT_EQ(shape.integerDigits, c.integerDigits) << static_cast<double>(c.value);
     }
-}
-
-TEST(TruncatedText, CountsCharactersNotBytes)
-{
-    EXPECT_EQ(truncatedText("abcdef", 3), "abc");
-    EXPECT_EQ(truncatedText("ab", 3), "ab");
-    EXPECT_EQ(truncatedText("\xc3\xa9t\xc3\xa9", 2), "\xc3\xa9t");
-    EXPECT_EQ(truncatedText("abc", 0), "");
-    EXPECT_EQ(characterCount("\xc3\xa9t\xc3\xa9"), 3);
 }
 
 }  // namespace
