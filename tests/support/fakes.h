@@ -25,7 +25,7 @@ class FakeView final : public workflow::StatusView {
 public:
     explicit FakeView(FakeClock& clock) : m_clock(clock) {}
 
-    bool busy = false, resultsVisible = true, panelVisible = false, panelEverShown = false;
+    bool busy = false, resultsVisible = true, panelVisible = false;
     bool messageVisible = false, cancelVisible = false;
     std::string message, cancelCaption;
     std::array<std::string, 3> figures;  // caption and value; empty while hidden
@@ -56,11 +56,7 @@ public:
 
     void setBusyCursor(bool on) override { busy = on; }
     void setResultsViewerVisible(bool visible) override { resultsVisible = visible; }
-    void setStatusPanelVisible(bool visible) override
-    {
-        panelVisible = visible;
-        panelEverShown = panelEverShown || visible;
-    }
+    void setStatusPanelVisible(bool visible) override { panelVisible = visible; }
     void showMessage(std::string_view text) override
     {
         message = text;
