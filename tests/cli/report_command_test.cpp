@@ -65,7 +65,8 @@ TEST(Examples, ReadAndWrittenAgainByteForByte)
     EXPECT_EQ(formats.size(), 7u);
 }
 
-// Each example as it is, then some with other tests chosen on the command line.
+// Each example as it is, then some with other tests chosen on the command
+// line, and the column statistics grid of two.
 TEST(Examples, ReportsAsTheResultsStepShowsThem)
 {
     struct Case {
@@ -83,6 +84,8 @@ TEST(Examples, ReportsAsTheResultsStepShowsThem)
         {"car_stopping_xy", {"--set", "DoRegression=0", "--set", "XYTest=1"}, "car_stopping_pearson"},
         {"car_stopping_xy", {"--set", "DoRegression=0", "--set", "XYTest=2"}, "car_stopping_spearman"},
         {"plant_growth_mean_sem", {"--set", "AllColumns=0", "--select", "A,C"}, "plant_growth_selected_unpaired"},
+        {"sleep_paired", {"--stats"}, "sleep_paired_stats"},
+        {"light_speed_mean_sd", {"--stats"}, "light_speed_mean_sd_stats"},
     };
     for (const std::string& name : exampleNames())
         cases.push_back({name, {}, name});
@@ -95,15 +98,6 @@ TEST(Examples, ReportsAsTheResultsStepShowsThem)
         EXPECT_TRUE(r.err.empty()) << c.golden;
         EXPECT_EQ(r.out.find('\x80'), std::string::npos) << c.golden;  // no marks
         EXPECT_TRUE(testing::matchesGolden(r.out, "cli/" + c.golden + ".txt")) << c.golden;
-    }
-}
-
-TEST(Examples, ColumnStatisticsGrid)
-{
-    for (const char* name : {"sleep_paired", "light_speed_mean_sd"}) {
-        const CommandRun r = run({"--stats", Examples + "/" + name + ".OXD"});
-        EXPECT_EQ(r.status, ExitReport);
-        EXPECT_TRUE(testing::matchesGolden(r.out, std::string("cli/") + name + "_stats.txt")) << name;
     }
 }
 
