@@ -160,31 +160,24 @@ TEST_F(ReportFiles, MessagesAndWarnings)
 {
     auto empty = std::make_unique<core::DataSet>();
     ASSERT_TRUE(core::saveDataSet(*empty, (dir / "empty.OXD").string()).ok);
-    // Paired columns whose differences are all -1: the t test cannot be performed.
-    auto constant = std::make_unique<core::DataSet>();
-    for (int r = 0; r < 3; ++r) {
-        constant->table.setValue(r, 0, r);
-        constant->table.setValue(r, 1, r + 1);
-    }
-    constant->choices.TwoColUnpaired = false;
-    ASSERT_TRUE(core::saveDataSet(*constant, (dir / "constant.OXD").string()).ok);
     std::ofstream rows(dir / "rows.OXD", std::ios::binary);
     rows << "x\r\n3.00\r\n1\r\n\r\n\r\n\r\n\r\n";
     for (int r = 0; r <= core::MaxFileRows; ++r)
         rows << r << ",\r\n";
     rows.close();
     const struct {
-        const char* file;
+        std::string file;
         int status;
         const char* out;
         const char* err;
     } cases[] = {
-        {"empty.OXD", ExitMessage, "\nUntil you enter data, you won't see any results!\n\n", ""},
-        {"constant.OXD", ExitMessage, "The t test cannot be performed", ""},
-        {"rows.OXD", ExitReport, "9999 degrees of freedom", core::TooManyRowsMessage},
+        {(dir / "empty.OXD").string(), ExitMessage, "\nUntil you enter data, you won't see any results!\n\n", ""},
+        {std::string(OMBRIX_TEST_DATA_DIR) + "/fixtures/reports/t_test_paired_zero_sd.OXD", ExitMessage,
+         "The t test cannot be performed", ""},
+        {(dir / "rows.OXD").string(), ExitReport, "9999 degrees of freedom", core::TooManyRowsMessage},
     };
     for (const auto& c : cases) {
-        const CommandRun r = run({(dir / c.file).string()});
+        const CommandRun r = run({c.file});
         EXPECT_EQ(r.status, c.status) << c.file;
         EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
         EXPECT_NE(r.err.find(c.err), std::string::npos) << c.file;

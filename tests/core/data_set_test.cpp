@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 namespace ombrix::core {
@@ -52,19 +53,13 @@ TEST(DataSet, TwoByTwoTakesTheFirstTwoCellsOfColumnsAAndB)
     dataSet->table.setValue(0, 1, 21);
     dataSet->table.setValue(1, 1, 22);
     dataSet->chooseFormat(DataFormat::TwoByTwo);
-    const auto& counts = dataSet->twoByTwo.counts;
-    EXPECT_EQ(counts[TwoByTwoRecord::A], 11);
-    EXPECT_EQ(counts[TwoByTwoRecord::B], 12);
-    EXPECT_EQ(counts[TwoByTwoRecord::C], 21);
-    EXPECT_EQ(counts[TwoByTwoRecord::D], 22);
-    EXPECT_EQ(dataSet->format, DataFormat::TwoByTwo);
+    EXPECT_EQ(dataSet->twoByTwo.counts, (std::array<Real, 4>{11, 12, 21, 22}));  // A, B, C, D
 
     // Counts already typed are never overwritten.
     dataSet->chooseFormat(DataFormat::Raw);
     dataSet->twoByTwo.counts = {1, MissingValue, MissingValue, MissingValue};
     dataSet->chooseFormat(DataFormat::TwoByTwo);
-    EXPECT_EQ(dataSet->twoByTwo.counts[TwoByTwoRecord::A], 1);
-    EXPECT_EQ(dataSet->twoByTwo.counts[TwoByTwoRecord::B], MissingValue);
+    EXPECT_EQ(dataSet->twoByTwo.counts, (std::array<Real, 4>{1, MissingValue, MissingValue, MissingValue}));
 }
 
 TEST(Notes, BufferOf8010CharactersEndedByCtrlZ)
