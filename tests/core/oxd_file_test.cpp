@@ -32,13 +32,6 @@ std::vector<std::string> linesOf(const std::string& text)
     return lines;
 }
 
-std::unique_ptr<DataSet> reread(DataSet& dataSet)
-{
-    OpenResult result = readDataSetText(writeDataSetText(dataSet));
-    EXPECT_TRUE(result.dataSet) << result.message;
-    return std::move(result.dataSet);
-}
-
 TEST(FileNumbers, ShortestTextThatReadsBack)
 {
     // Cells and summary numbers are written alike.
@@ -303,8 +296,9 @@ TEST(DataFile, RandomRoundTripsOfEveryFormat)
                 }
             }
             SCOPED_TRACE(std::string(formatCaption(format)) + (large ? " large" : " small"));
-            auto back = reread(*d);
-            ASSERT_TRUE(back);
+            OpenResult read = readDataSetText(writeDataSetText(*d));
+            ASSERT_TRUE(read.dataSet) << read.message;
+            const std::unique_ptr<DataSet>& back = read.dataSet;
             EXPECT_EQ(back->format, format);
             EXPECT_TRUE(back->choices == d->choices);
             EXPECT_FALSE(back->modified);

@@ -1,7 +1,9 @@
 #include "tests/support/golden_file.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -48,6 +50,16 @@ namespace ombrix::testing {
     return ::testing::AssertionFailure() << name << " differs first at line " << line << "\n  expected: \""
                                          << shown(expected) << "\"\n  actual:   \"" << shown(text) << "\"\n  (sizes "
                                          << expected.size() << " and " << text.size() << ")";
+}
+
+std::vector<std::string> dataFileNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == ".OXD")
+            names.push_back(entry.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace ombrix::testing

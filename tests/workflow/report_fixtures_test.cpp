@@ -27,16 +27,6 @@ using ombrix::testing::FakeView;
 
 const std::string Fixtures = std::string(OMBRIX_TEST_DATA_DIR) + "/fixtures/reports/";
 
-std::vector<std::string> fixtureNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        if (entry.path().extension() == ".OXD")
-            names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // What the user does at the status panel once the trigger message is shown,
 // at every event round: press Cancel a second later, or let a hundred
 // seconds pass (a machine so slow that the estimate runs past ten minutes).
@@ -98,7 +88,7 @@ TEST_P(ReportFixture, MatchesGolden)
                                                "reports/" + GetParam() + ".txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Reports, ReportFixture, ::testing::ValuesIn(fixtureNames(Fixtures)),
+INSTANTIATE_TEST_SUITE_P(Reports, ReportFixture, ::testing::ValuesIn(ombrix::testing::dataFileNames(Fixtures)),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 // Cancel while the data are ranked, counted or correlated gives the line
