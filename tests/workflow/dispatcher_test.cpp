@@ -5,12 +5,15 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/fakes.h"
 #include "workflow/choose_test.h"
 
 namespace ombrix::workflow {
 namespace {
 
 using core::DataFormat;
+using ombrix::testing::FakeClock;
+using ombrix::testing::FakeView;
 using M = core::PostTestMethod;
 using P = core::PostTestPairs;
 using S = core::PostTestState;
@@ -76,6 +79,30 @@ TEST_F(DispatcherTest, TwoSelectedColumnsInColumnOrderWithTemporaryTitles)
     EXPECT_EQ(results.line(1), "");
     EXPECT_NE(report().find("Do the means of Column A and Kept differ significantly?"), std::string::npos);
     EXPECT_EQ(dataSet->table.column(0).title, "");
+}
+
+// The user's events run inside the analysis's progress calls; whatever they
+// look at must be the document as the user left it.
+TEST_F(DispatcherTest, DocumentIsUntouchedWhileEventsAreProcessed)
+{
+    fill({{1, 4, 7}, {2, 5, 8}, {3, 6, 9}});
+    dataSet->choices.AllColumns = false;
+    dataSet->choices.TwoColNonParametric = true;
+    dataSet->table.setSelected(1, false);
+    FakeClock ticking;
+    FakeView view(ticking);
+    CalculationProgress slow{ticking};
+    int rounds = 0;
+    view.onEvents = [&] {
+        ++rounds;
+        ticking.now += 1000;
+        EXPECT_EQ(dataSet->table.column(0).title, "");
+        EXPECT_EQ(dataSet->table.column(1).n, 3);
+        EXPECT_FALSE(dataSet->table.analysisMode());
+    };
+    CalculationTarget watched{results, regression, slow, &view};
+    EXPECT_EQ(Calculate(*dataSet, watched), CalculateOutcome::Calculated);
+    EXPECT_GT(rounds, 0);
 }
 
 TEST_F(DispatcherTest, NotStaleShowsTheSameReportWithoutRecomputing)
