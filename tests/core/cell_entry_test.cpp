@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -55,7 +56,7 @@ TEST_F(CellEntryTest, TextTypedIntoACell)
         dataSet->modified = dataSet->resultsStale = false;
         const auto result = enterCellText(*dataSet, 0, 2, c.text, c.separator, nullptr);
         EXPECT_TRUE(result.stored && dataSet->modified && dataSet->resultsStale) << c.text;
-        EXPECT_EQ(table.value(0, 2), c.value) << c.text;
+        EXPECT_NEAR(table.value(0, 2), c.value, std::fabs(c.value) * 1e-15) << c.text;
         EXPECT_EQ(table.isExcluded(0, 2), c.value != MissingValue) << c.text;
         EXPECT_EQ(table.autoDecimals(2), c.autoAfter) << c.text;
         EXPECT_EQ(table.fixedDecimals(2), c.fixedAfter) << c.text;
