@@ -49,19 +49,23 @@ TEST_F(CellEntryTest, TextTypedIntoACell)
     };
     for (const auto& c : cases) {
         // An excluded value was there: its mark stays unless a blank is stored.
+        // A mean-entry flag without summary values goes, for a number, unasked.
+        table.setMeanEntry(2, true);
         table.setValue(0, 2, 4);
         table.setExcluded(0, 2, true);
         table.setAutoDecimals(2, c.autoBefore);
         table.setFixedDecimals(2, c.fixedBefore);
         dataSet->modified = dataSet->resultsStale = false;
-        const auto result = enterCellText(*dataSet, 0, 2, c.text, c.separator, nullptr);
+        const auto result = enterCellText(*dataSet, 0, 2, c.text, c.separator, answer(false));
         EXPECT_TRUE(result.stored && dataSet->modified && dataSet->resultsStale) << c.text;
         EXPECT_NEAR(table.value(0, 2), c.value, std::fabs(c.value) * 1e-15) << c.text;
         EXPECT_EQ(table.isExcluded(0, 2), c.value != MissingValue) << c.text;
         EXPECT_EQ(table.autoDecimals(2), c.autoAfter) << c.text;
         EXPECT_EQ(table.fixedDecimals(2), c.fixedAfter) << c.text;
         EXPECT_EQ(result.redrawColumn, c.redraw) << c.text;
+        EXPECT_EQ(table.meanEntry(2), c.value == MissingValue) << c.text;
     }
+    EXPECT_TRUE(questions.empty());
 }
 
 TEST_F(CellEntryTest, MeanEntryColumnAsksBeforeErasingSummaryValues)
