@@ -10,7 +10,6 @@
 #include <fstream>
 #include <random>
 #include <span>
-#include <sstream>
 
 #include <sys/stat.h>
 
@@ -22,13 +21,8 @@ namespace {
 std::vector<std::string> linesOf(const std::string& text)
 {
     std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
+    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
     return lines;
 }
 
