@@ -2,33 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 namespace ombrix::core {
 namespace {
-
-TEST(DataFormat, CaptionsAndFileCodes)
-{
-    const struct {
-        DataFormat format;
-        const char* caption;
-        int code;
-        int subFormat;
-    } cases[] = {
-        {DataFormat::XY, "X and Y (or two or more Y replicates). ", 6, 0},
-        {DataFormat::Raw, "Raw data.", 1, 0},
-        {DataFormat::MeanSDN, "Averaged data. Mean, SD && N.", 2, 0},
-        {DataFormat::MeanSEMN, "Averaged data. Mean, SEM && N.", 3, 0},
-        {DataFormat::TwoByTwo, "Two rows, two columns.", 5, 0},
-        {DataFormat::LargerTable, "Larger contingency table.", 4, 0},
-        {DataFormat::MultipleRegression, "Y and 2 or more X variables (multiple reg).", 1, 1},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(formatCaption(c.format), c.caption);
-        EXPECT_EQ(formatFileCode(c.format), c.code);
-        EXPECT_EQ(formatFileSubFormat(c.format), c.subFormat);
-    }
-}
 
 TEST(AnalysisChoices, SelectedPairIndexCoversEveryPairOnce)
 {
@@ -75,19 +53,13 @@ TEST(DataSet, TwoByTwoTakesTheFirstTwoCellsOfColumnsAAndB)
     dataSet->table.setValue(0, 1, 21);
     dataSet->table.setValue(1, 1, 22);
     dataSet->chooseFormat(DataFormat::TwoByTwo);
-    const auto& counts = dataSet->twoByTwo.counts;
-    EXPECT_EQ(counts[TwoByTwoRecord::A], 11);
-    EXPECT_EQ(counts[TwoByTwoRecord::B], 12);
-    EXPECT_EQ(counts[TwoByTwoRecord::C], 21);
-    EXPECT_EQ(counts[TwoByTwoRecord::D], 22);
-    EXPECT_EQ(dataSet->format, DataFormat::TwoByTwo);
+    EXPECT_EQ(dataSet->twoByTwo.counts, (std::array<Real, 4>{11, 12, 21, 22}));  // A, B, C, D
 
     // Counts already typed are never overwritten.
     dataSet->chooseFormat(DataFormat::Raw);
     dataSet->twoByTwo.counts = {1, MissingValue, MissingValue, MissingValue};
     dataSet->chooseFormat(DataFormat::TwoByTwo);
-    EXPECT_EQ(dataSet->twoByTwo.counts[TwoByTwoRecord::A], 1);
-    EXPECT_EQ(dataSet->twoByTwo.counts[TwoByTwoRecord::B], MissingValue);
+    EXPECT_EQ(dataSet->twoByTwo.counts, (std::array<Real, 4>{1, MissingValue, MissingValue, MissingValue}));
 }
 
 TEST(Notes, BufferOf8010CharactersEndedByCtrlZ)

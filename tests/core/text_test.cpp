@@ -31,37 +31,5 @@ TEST(ParseNumber, AcceptsOnlyPlainDecimalNumbers)
     EXPECT_FALSE(std::signbit(*parseNumber("-0")));
 }
 
-TEST(DecimalComma, ReplacedOnlyWhenTheSeparatorIsNotAPoint)
-{
-    EXPECT_EQ(withDecimalPoint("1,5", ','), "1.5");
-    EXPECT_EQ(withDecimalPoint("1,5", '.'), "1,5");
-}
-
-TEST(ShortestDecimalShape, CountsDecimalsAndIntegerDigits)
-{
-    const struct {
-        Real value;
-        int decimals;
-        int integerDigits;
-    } cases[] = {
-        {1.25L, 2, 1},   {1.5L, 1, 1},    {0.1L, 1, 1},       {100, 0, 3},     {-42.125L, 3, 2},
-        {0.0001L, 4, 1}, {1234567, 0, 7}, {9999999.5L, 1, 7}, {0, 0, 1},       {0.30000000000000004L, 17, 1},
-    };
-    for (const auto& c : cases) {
-        const DecimalShape shape = shortestDecimalShape(c.value);
-        EXPECT_EQ(shape.decimals, c.decimals) << static_cast<double>(c.value);
-        EXPECT_EQ(shape.integerDigits, c.integerDigits) << static_cast<double>(c.value);
-    }
-}
-
-TEST(TruncatedText, CountsCharactersNotBytes)
-{
-    EXPECT_EQ(truncatedText("abcdef", 3), "abc");
-    EXPECT_EQ(truncatedText("ab", 3), "ab");
-    EXPECT_EQ(truncatedText("\xc3\xa9t\xc3\xa9", 2), "\xc3\xa9t");
-    EXPECT_EQ(truncatedText("abc", 0), "");
-    EXPECT_EQ(characterCount("\xc3\xa9t\xc3\xa9"), 3);
-}
-
 }  // namespace
 }  // namespace ombrix::core

@@ -19,36 +19,44 @@ public:
     std::int64_t milliseconds() override { return now; }
 };
 
-struct ShownFigure {
-    bool visible = false;
-    std::string caption;
-    std::string value;
-};
-
 // Keeps what a user would see; onEvents stands for the user acting while the
 // calculation lets the event loop run.
 class FakeView final : public workflow::StatusView {
 public:
     explicit FakeView(FakeClock& clock) : m_clock(clock) {}
 
-    bool busy = false, resultsVisible = true, panelVisible = false, panelEverShown = false;
+    bool busy = false, resultsVisible = true, panelVisible = false;
     bool messageVisible = false, cancelVisible = false;
     std::string message, cancelCaption;
-    std::array<ShownFigure, 3> figures;
-    int timerDelay = 0;
+    std::array<std::string, 3> figures;  // caption and value; empty while hidden
     std::optional<std::int64_t> timerDue;
-    int eventsProcessed = 0;
     std::function<void()> onEvents;
 
-    const ShownFigure& figure(workflow::StatusFigure which) const { return figures[static_cast<int>(which)]; }
+    const std::string& figure(workflow::StatusFigure which) const { return figures[static_cast<int>(which)]; }
+
+    // All of the above that is on screen, in one line.
+    std::string seen() const
+    {
+        std::string shown = busy ? "busy" : "idle";
+        if (!resultsVisible)
+            shown += ", no results";
+        if (panelVisible)
+            shown += ", panel";
+        if (messageVisible)
+            shown += ", " + message;
+        if (cancelVisible)
+            shown += ", [" + cancelCaption + "]";
+        for (const std::string& figure : figures)
+            if (!figure.empty())
+                shown += ", " + figure;
+        if (timerDue)
+            shown += ", timer " + std::to_string(*timerDue - m_clock.now);
+        return shown;
+    }
 
     void setBusyCursor(bool on) override { busy = on; }
     void setResultsViewerVisible(bool visible) override { resultsVisible = visible; }
-    void setStatusPanelVisible(bool visible) override
-    {
-        panelVisible = visible;
-        panelEverShown = panelEverShown || visible;
-    }
+    void setStatusPanelVisible(bool visible) override { panelVisible = visible; }
     void showMessage(std::string_view text) override
     {
         message = text;
@@ -63,18 +71,13 @@ public:
     void hideCancelButton() override { cancelVisible = false; }
     void showFigure(workflow::StatusFigure which, std::string_view caption, std::string_view value) override
     {
-        figures[static_cast<int>(which)] = {true, std::string(caption), std::string(value)};
+        figures[static_cast<int>(which)] = std::string(caption) + std::string(value);
     }
     void hideFigures() override { figures = {}; }
-    void startStatusTimer(int milliseconds) override
-    {
-        timerDelay = milliseconds;
-        timerDue = m_clock.now + milliseconds;
-    }
+    void startStatusTimer(int milliseconds) override { timerDue = m_clock.now + milliseconds; }
     void stopStatusTimer() override { timerDue.reset(); }
     void processPendingEvents() override
     {
-        ++eventsProcessed;
         if (onEvents)
             onEvents();
     }

@@ -1,53 +1,13 @@
 #include "tests/support/golden_file.h"
 
+#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace ombrix::testing {
-
-namespace {
-
-// A line as the failure message shows it: marks and other bytes outside
-// printable ASCII as \xNN.
-std::string visible(std::string_view line)
-{
-    std::string shown;
-    for (const char c : line) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x20 && b < 0x7F) {
-            shown.push_back(c);
-        } else {
-            static constexpr char hex[] = "0123456789ABCDEF";
-            shown += "\\x";
-            shown.push_back(hex[b >> 4]);
-            shown.push_back(hex[b & 0xF]);
-        }
-    }
-    return shown;
-}
-
-std::string_view lineAt(std::string_view text, int index)
-{
-    for (int i = 0; i < index; ++i) {
-        const std::size_t end = text.find("\r\n");
-        if (end == std::string_view::npos)
-            return {};
-        text.remove_prefix(end + 2);
-    }
-    return text.substr(0, text.find("\r\n"));
-}
-
-int lineCount(std::string_view text)
-{
-    int count = 1;
-    for (std::size_t pos = text.find("\r\n"); pos != std::string_view::npos;
-         pos = text.find("\r\n", pos + 2))
-        ++count;
-    return count;
-}
-
-}  // namespace
 
 ::testing::AssertionResult matchesGolden(std::string_view text, const std::string& name)
 {
@@ -69,14 +29,37 @@ int lineCount(std::string_view text)
     if (expected == text)
         return ::testing::AssertionSuccess();
 
-    const int expectedLines = lineCount(expected);
-    int line = 0;
-    while (line < expectedLines && lineAt(expected, line) == lineAt(text, line))
+    // The first line that differs, with marks and other bytes outside
+    // printable ASCII shown as \xNN.
+    std::size_t at = 0;
+    int line = 1;
+    for (std::size_t end; (end = expected.find("\r\n", at)) != std::string::npos &&
+                          text.substr(at, end + 2 - at) == std::string_view(expected).substr(at, end + 2 - at);
+         at = end + 2)
         ++line;
-    return ::testing::AssertionFailure()
-           << name << " differs first at line " << line + 1 << "\n  expected: \""
-           << visible(lineAt(expected, line)) << "\"\n  actual:   \"" << visible(lineAt(text, line))
-           << "\"\n  (sizes " << expected.size() << " and " << text.size() << ")";
+    const auto shown = [at](std::string_view all) {
+        const std::string_view rest = all.substr(at);
+        std::string visible;
+        for (const char c : rest.substr(0, rest.find("\r\n"))) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+            visible += c >= 0x20 && c < 0x7F ? std::string(1, c) : std::string(hex);
+        }
+        return visible;
+    };
+    return ::testing::AssertionFailure() << name << " differs first at line " << line << "\n  expected: \""
+                                         << shown(expected) << "\"\n  actual:   \"" << shown(text) << "\"\n  (sizes "
+                                         << expected.size() << " and " << text.size() << ")";
+}
+
+std::vector<std::string> dataFileNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == ".OXD")
+            names.push_back(entry.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace ombrix::testing

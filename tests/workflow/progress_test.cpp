@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
-#include <optional>
+#include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -18,170 +18,54 @@ using namespace ombrix::analyses;
 
 using ombrix::testing::FakeClock;
 using ombrix::testing::FakeView;
-using ombrix::testing::ShownFigure;
 
-class ProgressTest : public ::testing::Test {
-protected:
+struct Scenario {
     FakeClock clock;
     FakeView view{clock};
     CalculationProgress progress{clock};
-
-    // Moves time on and, as an event loop would, fires the status timer once it is due.
-    void advance(std::int64_t milliseconds)
-    {
-        clock.now += milliseconds;
-        if (view.timerDue && clock.now >= *view.timerDue) {
-            view.timerDue.reset();
-            progress.statusTimerFired();
-        }
-    }
-
-    void expectNoFigures()
-    {
-        for (const ShownFigure& figure : view.figures)
-            EXPECT_FALSE(figure.visible);
-    }
 };
 
-TEST_F(ProgressTest, PleaseWaitPanelAppearsAfter250Milliseconds)
+// Runs the scenarios of tests/data/progress_scenarios.txt; the file says how they read.
+TEST(Progress, Scenarios)
 {
-    const struct {
-        std::int64_t duration;
-        bool panelShown;
-    } cases[] = {{100, false}, {249, false}, {250, true}, {5000, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.duration);
-        view.panelEverShown = false;
-        progress.BeginCalculation(&view);
-        EXPECT_TRUE(view.busy);
-        EXPECT_FALSE(view.resultsVisible);
-        EXPECT_EQ(view.timerDelay, 250);
-        advance(c.duration);
-        EXPECT_EQ(view.panelVisible, c.panelShown);
-        if (c.panelShown) {
-            EXPECT_EQ(view.message, "Performing calculations, please wait...");
-            EXPECT_TRUE(view.messageVisible);
-            EXPECT_TRUE(view.cancelVisible);
-            EXPECT_EQ(view.cancelCaption, "Interrupt calculation");
+    std::ifstream file(std::string(OMBRIX_TEST_DATA_DIR) + "/data/progress_scenarios.txt");
+    ASSERT_TRUE(file);
+    std::unique_ptr<Scenario> s;
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (line[0] != ' ') {
+            s = std::make_unique<Scenario>();
+            s->clock.now = (std::int64_t{1} << 32) - 1000;
         }
-        progress.EndCalculation();
-        EXPECT_FALSE(progress.calculating());
-        EXPECT_FALSE(view.busy);
-        EXPECT_TRUE(view.resultsVisible);
-        EXPECT_FALSE(view.timerDue.has_value());
-        EXPECT_FALSE(view.panelVisible);
-        EXPECT_FALSE(view.messageVisible);
-        EXPECT_FALSE(view.cancelVisible);
-        EXPECT_EQ(view.panelEverShown, c.panelShown);
-    }
-
-    // An expiry that arrives after the end changes nothing.
-    progress.statusTimerFired();
-    EXPECT_FALSE(view.panelVisible);
-}
-
-TEST_F(ProgressTest, ShowCalcStatusReplacesThePendingPleaseWait)
-{
-    progress.BeginCalculation(&view);
-    advance(100);
-    progress.ShowCalcStatus(KruskalWallisStatusMessage, NoApproximateP);
-    EXPECT_FALSE(view.timerDue.has_value());
-    EXPECT_TRUE(view.panelVisible);
-    EXPECT_EQ(view.message, "Calculating the Kruskal-Wallis nonparametric one-way ANOVA test.");
-    EXPECT_EQ(view.cancelCaption, "Interrupt calculation");
-    expectNoFigures();
-
-    progress.statusTimerFired();  // queued before the stop
-    EXPECT_EQ(view.message, KruskalWallisStatusMessage);
-}
-
-TEST_F(ProgressTest, ApproximatePIsOfferedOnlyWhenThereIsOne)
-{
-    const Real nan = std::numeric_limits<Real>::quiet_NaN();
-    const struct {
-        Real approximateP;
-        std::optional<std::string> shown;
-    } cases[] = {
-        {0.0123449L, "0.01234"}, {0.123456L, "0.12346"}, {1, "1.00000"},
-        {0, "0.00000"},          {-0.0L, "0.00000"},     {NoApproximateP, std::nullopt},
-        {nan, std::nullopt},     {MissingValue, std::nullopt},
-    };
-    progress.BeginCalculation(&view);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<double>(c.approximateP));
-        progress.ShowCalcStatus(ExactPStatusMessage, c.approximateP);
-        const ShownFigure& figure = view.figure(StatusFigure::ApproximateP);
-        EXPECT_EQ(figure.visible, c.shown.has_value());
-        if (c.shown) {
-            EXPECT_EQ(figure.caption, "Approximate P = ");
-            EXPECT_EQ(figure.value, *c.shown);
-            EXPECT_EQ(view.cancelCaption, "Cancel exact calculations. Display approximate answer.");
-        } else {
-            EXPECT_EQ(view.cancelCaption, "Interrupt calculation");
-        }
-    }
-}
-
-// Timing scenarios over the fake clock, one word a step: B begins (b without
-// a view), S0.04 shows the status with that approximate P (S- without one),
-// +500 moves time, P10 expects CalcProgress(10) to continue (P10=T too long,
-// P10=S stop), %50.0 and s3 expect that percentage done and seconds left on
-// screen (% and s alone: no figure; s>10min: "more than 10 minutes"), C
-// cancels, c cancels while the calculation processes events, H hides the
-// status, E ends. Each starts 1000 ms before a 32-bit millisecond tick wraps.
-TEST_F(ProgressTest, TimingScenarios)
-{
-    const char* const scenarios[] = {
-        // Figures wait two seconds, then change at most every 500 ms.
-        "B S- +400 P50 % +600 P50 % +1000 P50 % +1 P50 %50.0 s2 +500 P60 %50.0 +1 P60 %60.0",
-        // The seconds left are elapsed * (100 - done) / done, truncated; the
-        // sign of the percentage is ignored and it is held at 100.
-        "B S- +3000 P50 %50.0 s3", "B S- +2600 P60 %60.0 s1", "B S- +1000000 P99 %99.0 s10",
-        "B S- +10000 P-25 %25.0 s30", "B S- +5000 P100 %100.0 s0", "B S- +5000 P150 %100.0 s0",
-        // Past ten minutes (600184 ms is not, 601179 ms is) the figure says so,
-        // unless an approximate P is on screen: then the answer is too long.
-        "B S- +2500 Pnan %0.0 s>10min", "B S- +3000 P0.2 %0.2 s>10min", "B S- +3016 P0.5 %0.5 s600",
-        "B S- +3021 P0.5 %0.5 s>10min", "B S0.04 +3016 P0.5 %0.5 s600", "B S0.04 +3021 P0.5=T % s",
-        "B S0.04 +3000 P0.2=T % s", "B S0.04 +2001 P0.32=T % s",
-        // A too-long answer counts as an update, so a cancel waits 500 ms from it.
-        "B S0.04 +3000 P0.2=T C +500 P0.2 +1 P0.2=S",
-        // A cancel lasts the whole calculation, even a later exact computation.
-        "B S- +2500 P10 C +500 P10 +1 P10=S P10=S H S- +501 P10=S E B +501 P10",
-        "c B S- P10 +501 P10=S",
-        // Hiding the status withdraws the approximate P.
-        "B S0.04 +3000 P50 H +3000 P0.2",
-        // Nothing carries over from the last calculation.
-        "B S0.04 +3000 P50 E +100000 B +3000 P50 s3 +501 P0.2",
-        "b S0.04 +3000 P0.2=T C +501 P0.2=S H E",
-    };
-    for (const char* script : scenarios) {
-        FakeClock stepClock;
-        stepClock.now = (std::int64_t{1} << 32) - 1000;
-        FakeView stepView{stepClock};
-        CalculationProgress stepProgress{stepClock};
-        const auto expectFigure = [&stepView](StatusFigure which, const std::string& value, const char* caption) {
-            EXPECT_EQ(stepView.figure(which).value, value);
-            if (!value.empty()) {
-                EXPECT_EQ(stepView.figure(which).caption, caption);
-            }
-        };
-        std::istringstream words(script);
+        const std::size_t equals = line.find(" = ");
+        std::istringstream words(line.substr(0, equals));
         for (std::string word; words >> word;) {
-            SCOPED_TRACE(::testing::Message() << script << ": " << word);
+            SCOPED_TRACE(::testing::Message() << line << ": " << word);
             const std::string rest = word.substr(1);
+            const auto expectFigure = [&](StatusFigure which, const std::string& value, const char* caption) {
+                EXPECT_EQ(s->view.figure(which), value.empty() ? "" : caption + value);
+            };
             switch (word[0]) {
-            case 'B': stepProgress.BeginCalculation(&stepView); break;
-            case 'b': stepProgress.BeginCalculation(nullptr); stepProgress.statusTimerFired(); break;
-            case 'S':
-                stepProgress.ShowCalcStatus(ExactPStatusMessage, rest == "-" ? NoApproximateP : std::stold(rest));
+            case 'B': s->progress.BeginCalculation(&s->view); break;
+            case 'b': s->progress.BeginCalculation(nullptr); s->progress.statusTimerFired(); break;
+            case 'T':  // a single-shot timer: no longer pending once it fires
+                s->view.timerDue.reset();
+                s->progress.statusTimerFired();
                 break;
-            case '+': stepClock.now += std::stoll(rest); break;
+            case '+': s->clock.now += std::stoll(rest); break;
+            case 'E': s->progress.EndCalculation(); break;
+            case 'S':
+                s->progress.ShowCalcStatus(ExactPStatusMessage, rest == "-" ? NoApproximateP : std::stold(rest));
+                break;
+            case 'K': s->progress.ShowCalcStatus(KruskalWallisStatusMessage, NoApproximateP); break;
+            case 'H': s->progress.HideCalcStatus(); break;
             case 'P': {
                 const std::size_t code = word.find('=');
                 const int expected = code == std::string::npos ? ProgressContinue
                                      : word[code + 1] == 'T'   ? ProgressTooLong
                                                                : ProgressStop;
-                EXPECT_EQ(stepProgress.CalcProgress(std::stold(word.substr(1, code - 1))), expected);
+                EXPECT_EQ(s->progress.CalcProgress(std::stold(word.substr(1, code - 1))), expected);
                 break;
             }
             case '%': expectFigure(StatusFigure::PercentDone, rest, "Percentage Done = "); break;
@@ -189,42 +73,28 @@ TEST_F(ProgressTest, TimingScenarios)
                 expectFigure(StatusFigure::SecondsLeft, rest == ">10min" ? "more than 10 minutes" : rest,
                              "Seconds Left = ");
                 break;
-            case 'C': stepProgress.requestCancel(); break;
-            case 'c': stepView.onEvents = [&stepProgress] { stepProgress.requestCancel(); }; break;
-            case 'H': stepProgress.HideCalcStatus(); break;
-            case 'E': stepProgress.EndCalculation(); break;
+            case 'C': s->progress.requestCancel(); break;
+            case 'c': s->view.onEvents = [p = &s->progress] { p->requestCancel(); }; break;
             default: ADD_FAILURE() << "unknown step";
             }
+        }
+        if (equals != std::string::npos) {
+            EXPECT_EQ(s->view.seen(), line.substr(equals + 3)) << line;
+            EXPECT_EQ(s->progress.calculating(), s->view.busy) << line;
         }
     }
 }
 
-TEST_F(ProgressTest, HideCalcStatusLeavesOnlyThePanelUntilTheEnd)
+TEST(Progress, ScopeEndsTheBusyStateWhenTheAnalysisThrows)
 {
-    progress.BeginCalculation(&view);
-    progress.ShowCalcStatus(ExactPStatusMessage, 0.04L);
-    advance(3000);
-    ASSERT_EQ(progress.CalcProgress(50), ProgressContinue);
-    progress.HideCalcStatus();
-    EXPECT_FALSE(view.messageVisible);
-    EXPECT_FALSE(view.cancelVisible);
-    expectNoFigures();
-    EXPECT_TRUE(view.panelVisible);
-    EXPECT_EQ(progress.lastApproximateP(), 0.04L);
-    progress.EndCalculation();
-    expectNoFigures();
-}
-
-TEST_F(ProgressTest, ScopeEndsTheBusyStateWhenTheAnalysisThrows)
-{
+    Scenario s;
     try {
-        CalculationScope scope(progress, &view);
+        CalculationScope scope(s.progress, &s.view);
         throw std::runtime_error("analysis failed");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_FALSE(progress.calculating());
-    EXPECT_FALSE(view.busy);
-    EXPECT_TRUE(view.resultsVisible);
+    EXPECT_FALSE(s.progress.calculating());
+    EXPECT_EQ(s.view.seen(), "idle");
 }
 
 }  // namespace
