@@ -47,14 +47,14 @@ struct MultiColumnTestInput {
     bool ordinary = true;
     int postTestMethod = 1;  // the effective method
     int postTestState = 2;
-    int controlColumn = 0;   // position among the analysed columns
+    int controlColumn = 0;  // position among the analysed columns
     bool selectedPairsOnly = false;
     std::array<bool, core::SelectedPairCount> selectedPairs{};
 };
 
 struct TwoByTwoInput {
-    std::array<Real, 4> counts{};          // A, B, C, D
-    std::array<std::string, 4> titles;     // row 1, row 2, column 1, column 2
+    std::array<Real, 4> counts{};       // A, B, C, D
+    std::array<std::string, 4> titles;  // row 1, row 2, column 1, column 2
     bool twoSided = true;
     bool proportions = true;
     bool oddsRatio = false;

@@ -367,7 +367,8 @@ std::string statisticsGridCell(const DataTable& table, int column, int gridRow, 
     case 14: return number(record.normalityStatistic);
     case 15: {
         if (isMissing(record.normalityStatistic))
-            return record.n >= 1 && record.n < FewestValuesForNormality && !table.meanEntry(column) ? "Too few values" : "";
+            return record.n >= 1 && record.n < FewestValuesForNormality && !table.meanEntry(column) ? "Too few values"
+                                                                                                    : "";
         const Real p = record.normalityP;
         if (p > 0.10L)
             return ">0.10";

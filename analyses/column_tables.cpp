@@ -93,11 +93,8 @@ bool WriteColumnSummaryTable(ResultsBuffer& out, const std::vector<ColumnSummary
     second->Append("95% Confidence Interval");
     second->ToggleBold();
     second->NewLine();
-    writeHeader(*second, {{1, 15, {"Group"}},
-                          {17, 8, {"Minimum"}},
-                          {26, 8, {"Maximum"}},
-                          {35, 10, {"From"}},
-                          {46, 10, {"To"}}});
+    writeHeader(*second,
+                {{1, 15, {"Group"}}, {17, 8, {"Minimum"}}, {26, 8, {"Maximum"}}, {35, 10, {"From"}}, {46, 10, {"To"}}});
     for (const ColumnSummary& column : columns) {
         const core::ColumnRecord& r = column.record;
         writeTitle(*second, r);

@@ -19,7 +19,6 @@ namespace ombrix::analyses {
 
 namespace {
 
-
 struct Pairs {
     std::vector<Real> x;
     std::vector<Real> y;
@@ -237,8 +236,7 @@ Real spearmanR(const SpearmanTerms& terms)
 {
     // With equal tie corrections the root is exact; this keeps a perfect
     // agreement of ranks at rs = 1 exactly.
-    const Real root = terms.ax == terms.ay ? Real(terms.ax)
-                                           : std::sqrt(Real(terms.ax) * Real(terms.ay));
+    const Real root = terms.ax == terms.ay ? Real(terms.ax) : std::sqrt(Real(terms.ax) * Real(terms.ay));
     return std::clamp(Real(terms.numerator) / (2 * root), Real(-1), Real(1));
 }
 
@@ -321,9 +319,8 @@ SpearmanResult spearmanOf(const Pairs& pairs, ProgressReporter& progress)
             result.upper = fisherLimit(rs, halfWidth);
         }
     }
-    const Real approximateP = (rs == 1 || result.se == 0)
-                                  ? 0
-                                  : numeric::TProbability(n - 2, rs * std::sqrt((n - 2) / (1 - result.rs2)));
+    const Real approximateP =
+        (rs == 1 || result.se == 0) ? 0 : numeric::TProbability(n - 2, rs * std::sqrt((n - 2) / (1 - result.rs2)));
 
     if (n > MaxExactSpearmanPairs) {
         result.exactness = SpearmanExactness::TooLong;

@@ -25,8 +25,7 @@ int codeForCurrentException()
     try {
         throw;
     } catch (const IntegerFault& fault) {
-        return fault.kind() == IntegerFault::Kind::DivideByZero ? error_code::DivideByZero
-                                                                : error_code::Overflow;
+        return fault.kind() == IntegerFault::Kind::DivideByZero ? error_code::DivideByZero : error_code::Overflow;
     } catch (const std::bad_alloc&) {
         return error_code::OutOfMemory;
     } catch (...) {

@@ -18,7 +18,10 @@ class IntegerFault : public std::exception {
 public:
     enum class Kind { Overflow, DivideByZero };
 
-    explicit IntegerFault(Kind kind) : m_kind(kind) {}
+    explicit IntegerFault(Kind kind)
+        : m_kind(kind)
+    {
+    }
     Kind kind() const noexcept { return m_kind; }
     const char* what() const noexcept override;
 
@@ -45,39 +48,33 @@ int runGuarded(const std::function<int()>& analysis) noexcept;
 
 // Checked integer arithmetic for counts and sums of counts: the exact result,
 // or IntegerFault when it does not fit (division: also when dividing by zero).
-template <std::signed_integral T>
-T checkedAdd(T a, T b)
+template <std::signed_integral T> T checkedAdd(T a, T b)
 {
-    if ((b > 0 && a > std::numeric_limits<T>::max() - b)
-        || (b < 0 && a < std::numeric_limits<T>::min() - b))
+    if ((b > 0 && a > std::numeric_limits<T>::max() - b) || (b < 0 && a < std::numeric_limits<T>::min() - b))
         throw IntegerFault(IntegerFault::Kind::Overflow);
     return static_cast<T>(a + b);
 }
 
-template <std::signed_integral T>
-T checkedSubtract(T a, T b)
+template <std::signed_integral T> T checkedSubtract(T a, T b)
 {
-    if ((b < 0 && a > std::numeric_limits<T>::max() + b)
-        || (b > 0 && a < std::numeric_limits<T>::min() + b))
+    if ((b < 0 && a > std::numeric_limits<T>::max() + b) || (b > 0 && a < std::numeric_limits<T>::min() + b))
         throw IntegerFault(IntegerFault::Kind::Overflow);
     return static_cast<T>(a - b);
 }
 
-template <std::signed_integral T>
-T checkedMultiply(T a, T b)
+template <std::signed_integral T> T checkedMultiply(T a, T b)
 {
     constexpr T most = std::numeric_limits<T>::max();
     constexpr T least = std::numeric_limits<T>::min();
-    const bool overflows = a > 0 ? (b > 0 ? a > most / b : b < least / a)
-                                 : (b > 0 ? a < least / b : (a != 0 && b < most / a));
+    const bool overflows =
+        a > 0 ? (b > 0 ? a > most / b : b < least / a) : (b > 0 ? a < least / b : (a != 0 && b < most / a));
     if (overflows)
         throw IntegerFault(IntegerFault::Kind::Overflow);
     return static_cast<T>(a * b);
 }
 
 // Truncating division, as the language's operator /.
-template <std::signed_integral T>
-T checkedDivide(T a, T b)
+template <std::signed_integral T> T checkedDivide(T a, T b)
 {
     if (b == 0)
         throw IntegerFault(IntegerFault::Kind::DivideByZero);

@@ -12,7 +12,7 @@ namespace ombrix::analyses {
 
 // Codes returned by CalcProgress. An exact routine keeps the last one it got;
 // its report reads it to say why the exact P value is missing.
-inline constexpr int ProgressStop = 0;      // the user pressed the cancel button
+inline constexpr int ProgressStop = 0;  // the user pressed the cancel button
 inline constexpr int ProgressContinue = 1;
 // Go on if you must, but more than ten minutes remain and an approximate P
 // value is on screen: the routine may stop and report that value instead.

@@ -193,14 +193,13 @@ WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Rea
     return result;
 }
 
-ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, bool twoSided,
-                                         ProgressReporter& progress)
+ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, bool twoSided, ProgressReporter& progress)
 {
     ExactMannWhitneyResult result;
     const Real total = static_cast<Real>(m) + k;
     const Real product = static_cast<Real>(m) * k;
-    const Real variance = total >= 2 ? product / (total * (total - 1)) * ((total * total * total - total - tieTerm) / 12)
-                                     : 0;
+    const Real variance =
+        total >= 2 ? product / (total * (total - 1)) * ((total * total * total - total - tieTerm) / 12) : 0;
     result.approximateP = oneTailedNormalP(std::fabs(u - product / 2) - 0.5L, variance);
     result.p = result.approximateP;
     if (tieTerm > 0) {
@@ -502,8 +501,7 @@ MannWhitneyResult mannWhitney(const DataTable& table, int first, int second, con
 }
 
 int WriteWilcoxonOneSampleReport(const DataTable& table, int column, const core::ColumnRecord& summary,
-                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
-                                 ProgressReporter& progress)
+                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out, ProgressReporter& progress)
 {
     const WilcoxonResult result = wilcoxonOneSample(table, column, summary, hypotheticalMedian, twoSided, progress);
     if (result.errorCode != error_code::None)

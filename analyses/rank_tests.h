@@ -72,8 +72,7 @@ struct ExactMannWhitneyResult {
 
 // The lower-tail P of U for groups of m <= k values (m, k >= 1) with tie term
 // tieTerm: exact unless there are ties or 2,000,000,000 rank subsets or more.
-ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, bool twoSided,
-                                         ProgressReporter& progress);
+ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, bool twoSided, ProgressReporter& progress);
 
 struct MannWhitneyResult {
     int errorCode = 0;  // not 0: the data do not allow the test, nothing else is set
@@ -81,7 +80,7 @@ struct MannWhitneyResult {
     // nothing else is filled in).
     Real p = -1;
     Real approximateP = MissingValue;
-    Real u = 0;       // the smaller of U and U'
+    Real u = 0;  // the smaller of U and U'
     Real uPrime = 0;
     Real rankSumFirst = 0;
     Real rankSumSecond = 0;
@@ -96,7 +95,7 @@ MannWhitneyResult ComputeMannWhitney(const DataTable& table, int first, int seco
                                      ProgressReporter& progress);
 
 struct MatchedPairsResult {
-    int errorCode = 0;  // not 0: the data do not allow the test, nothing else is set
+    int errorCode = 0;    // not 0: the data do not allow the test, nothing else is set
     WilcoxonResult test;  // of the differences against 0
     // The rank correlation of the complete pairs; empty when it cannot be had
     // (the values of one column that have a partner are all equal).

@@ -4,7 +4,10 @@ namespace ombrix::analyses {
 
 namespace {
 
-bool isContinuationByte(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool isContinuationByte(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
 
 // Length of the multi-byte UTF-8 character starting at text[pos], or 0 when
 // no complete one starts there. Only the structure is checked (lead byte and

@@ -14,12 +14,10 @@ namespace {
 
 bool selectsNothing(const ReportSelection& s)
 {
-    return s.start.line == s.end.line
-           && std::abs(static_cast<long long>(s.end.column) - s.start.column) <= 1;
+    return s.start.line == s.end.line && std::abs(static_cast<long long>(s.end.column) - s.start.column) <= 1;
 }
 
-std::vector<std::string> selectedLines(const ResultsBuffer& report,
-                                       const std::optional<ReportSelection>& selection)
+std::vector<std::string> selectedLines(const ResultsBuffer& report, const std::optional<ReportSelection>& selection)
 {
     const int count = report.indexedLineCount();
     std::vector<std::string> lines;
@@ -50,8 +48,7 @@ std::vector<std::string> selectedLines(const ResultsBuffer& report,
 }  // namespace
 
 std::optional<std::string> appendReportToNotes(const ResultsBuffer& report,
-                                               const std::optional<ReportSelection>& selection,
-                                               core::Notes& notes)
+                                               const std::optional<ReportSelection>& selection, core::Notes& notes)
 {
     const std::vector<std::string> lines = selectedLines(report, selection);
 

@@ -37,7 +37,6 @@ struct ReportSelection {
 // plus their CR LF line ends plus 10, nothing is copied and the message for
 // the user comes back; otherwise nothing comes back.
 std::optional<std::string> appendReportToNotes(const ResultsBuffer& report,
-                                               const std::optional<ReportSelection>& selection,
-                                               core::Notes& notes);
+                                               const std::optional<ReportSelection>& selection, core::Notes& notes);
 
 }  // namespace ombrix::analyses

@@ -59,7 +59,6 @@ void FinishReport(ResultsBuffer& buffer, int code);
 // BeginReport, the analysis run under the fault guard, FinishReport. The
 // analysis returns its own error code (0 when it wrote its report); the code
 // that decided the report is returned.
-int WriteReport(ResultsBuffer& buffer, std::string_view title,
-                const std::function<int(ResultsBuffer&)>& analysis);
+int WriteReport(ResultsBuffer& buffer, std::string_view title, const std::function<int(ResultsBuffer&)>& analysis);
 
 }  // namespace ombrix::analyses

@@ -104,11 +104,10 @@ NumberField renderNumber(int digits, Real x)
     }
     // |x| <= 1e7 here: at most 8 integer digits, a sign and a point.
     field.text.resize(static_cast<std::size_t>(decimals) + 16);
-    const int length = std::snprintf(field.text.data(), field.text.size(), "%.*Lf",
-                                     static_cast<int>(decimals), x);
+    const int length = std::snprintf(field.text.data(), field.text.size(), "%.*Lf", static_cast<int>(decimals), x);
     field.text.resize(static_cast<std::size_t>(std::max(length, 0)));
-    if (field.text.size() > 1 && field.text.front() == '-'
-        && field.text.find_first_not_of("0.", 1) == std::string::npos)
+    if (field.text.size() > 1 && field.text.front() == '-' &&
+        field.text.find_first_not_of("0.", 1) == std::string::npos)
         field.text.erase(0, 1);
     return field;
 }
@@ -288,8 +287,8 @@ void ResultsBuffer::AddTabStop(int column)
 
 void ResultsBuffer::NextTabStop()
 {
-    const auto stop = std::find_if(m_tabStops.begin(), m_tabStops.end(),
-                                   [this](int column) { return column > m_column; });
+    const auto stop =
+        std::find_if(m_tabStops.begin(), m_tabStops.end(), [this](int column) { return column > m_column; });
     if (stop != m_tabStops.end())
         PadToColumn(*stop);
 }
@@ -343,8 +342,7 @@ std::string_view ResultsBuffer::line(int index) const
     if (index < 0 || index >= indexedLineCount())
         return {};
     const LineSpan span = m_lineIndex[static_cast<std::size_t>(index)];
-    return std::string_view(m_text).substr(static_cast<std::size_t>(span.start),
-                                           static_cast<std::size_t>(span.length));
+    return std::string_view(m_text).substr(static_cast<std::size_t>(span.start), static_cast<std::size_t>(span.length));
 }
 
 std::unique_ptr<ResultsBuffer> ScratchBuffer() noexcept

@@ -71,7 +71,7 @@ struct PairedTResult {
     bool zeroSd = false;
     PairingCheck pairing = PairingCheck::TooFewPairs;
     Real r = MissingValue;
-    Real rP = MissingValue;  // two-tailed
+    Real rP = MissingValue;     // two-tailed
     NormalityResult normality;  // of the differences; missing when zeroSd or too few
 };
 
@@ -87,8 +87,7 @@ TTestResult oneSampleT(const core::ColumnRecord& column, Real hypothetical);
 
 // Code 40 when either SEM is 0 (or unknown), code 49 when either N is below 2.
 // SDs up to the top of the extended range give a finite standard error.
-UnpairedTResult unpairedT(const core::ColumnRecord& first, const core::ColumnRecord& second,
-                          Variances variances);
+UnpairedTResult unpairedT(const core::ColumnRecord& first, const core::ColumnRecord& second, Variances variances);
 
 // Tests the differences first − second of the rows that hold both values
 // (pairedDifferences). Code 44 for a typed summary column, 49 when either

@@ -58,10 +58,10 @@ QString defaultDocumentName(int number)
 }
 
 TAnalysisForm::TAnalysisForm(std::unique_ptr<core::DataSet> dataSet, ShellContext& context, QWidget* parent)
-    : QWidget(parent),
-      m_dataSet(dataSet ? std::move(dataSet) : std::make_unique<core::DataSet>()),
-      m_context(context),
-      m_steps(new QStackedWidget(this))
+    : QWidget(parent)
+    , m_dataSet(dataSet ? std::move(dataSet) : std::make_unique<core::DataSet>())
+    , m_context(context)
+    , m_steps(new QStackedWidget(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -117,11 +117,10 @@ QWidget* TAnalysisForm::buildDataPage()
         onEdited();
     });
 
-    const EntryQuestions questions{
-        [this](const std::string& question) {
-            return m_context.asker.askYesNo(this, QString::fromStdString(question));
-        },
-        m_context.decimalSeparator};
+    const EntryQuestions questions{[this](const std::string& question) {
+                                       return m_context.asker.askYesNo(this, QString::fromStdString(question));
+                                   },
+                                   m_context.decimalSeparator};
 
     m_dataTabs = new QTabWidget(gridPage);
     m_dataGrid = new DataGridView(DataGridView::TitleEditing::ColumnAndRowTitles, m_dataTabs);
@@ -572,18 +571,16 @@ void TAnalysisForm::closeEvent(QCloseEvent* event)
     }
     commitPendingEdits();
     if (hasContent() && m_dataSet->modified) {
-        switch (m_context.asker.askYesNoCancel(this, tr("Do you want to save changes to \"%1\"?").arg(documentName()))) {
+        switch (
+            m_context.asker.askYesNoCancel(this, tr("Do you want to save changes to \"%1\"?").arg(documentName()))) {
         case Answer::Yes:
             if (!save(SaveMode::Save)) {
                 event->ignore();
                 return;
             }
             break;
-        case Answer::No:
-            break;
-        case Answer::Cancel:
-            event->ignore();
-            return;
+        case Answer::No: break;
+        case Answer::Cancel: event->ignore(); return;
         }
     }
     if (m_notesWindow)

@@ -35,8 +35,14 @@ enum class Step { DataFormat, EnterData, ColumnStats, ChooseTest, Results, Graph
 inline constexpr std::array<Step, 6> AllSteps = {Step::DataFormat, Step::EnterData, Step::ColumnStats,
                                                  Step::ChooseTest, Step::Results,   Step::Graph};
 inline constexpr int StepCount = 6;
-inline int stepIndex(Step step) { return static_cast<int>(step); }
-inline Step stepAt(int index) { return static_cast<Step>(index); }
+inline int stepIndex(Step step)
+{
+    return static_cast<int>(step);
+}
+inline Step stepAt(int index)
+{
+    return static_cast<Step>(index);
+}
 
 // "DATASET" + n + ".OXD"
 QString defaultDocumentName(int number);

@@ -25,15 +25,14 @@ Asker::~Asker() = default;
 
 bool DialogAsker::askYesNo(QWidget* parent, const QString& question)
 {
-    return QMessageBox::question(parent, boxTitle(), question, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+    return QMessageBox::question(parent, boxTitle(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+           QMessageBox::Yes;
 }
 
 Answer DialogAsker::askYesNoCancel(QWidget* parent, const QString& question)
 {
-    const auto button = QMessageBox::question(parent, boxTitle(), question,
-                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                              QMessageBox::Yes);
+    const auto button = QMessageBox::question(
+        parent, boxTitle(), question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (button == QMessageBox::Yes)
         return Answer::Yes;
     if (button == QMessageBox::No)
@@ -58,8 +57,7 @@ bool DialogAsker::tellWithCheckBox(QWidget* parent, const QString& message, cons
     return checkBox->isChecked();
 }
 
-QString DialogAsker::openFileName(QWidget* parent, const QString& title, const QString& folder,
-                                  const QString& filter)
+QString DialogAsker::openFileName(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
 {
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }

@@ -43,8 +43,7 @@ public:
     Answer askYesNoCancel(QWidget* parent, const QString& question) override;
     void tell(QWidget* parent, const QString& message, MessageKind kind, const QString& detail) override;
     bool tellWithCheckBox(QWidget* parent, const QString& message, const QString& checkBoxCaption) override;
-    QString openFileName(QWidget* parent, const QString& title, const QString& folder,
-                         const QString& filter) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& folder, const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& proposedPath,
                          const QString& filter) override;
     NewFileChoice askNewFile(QWidget* parent) override;

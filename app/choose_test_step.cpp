@@ -133,8 +133,7 @@ struct ChooseTestStep::Controls {
 
 namespace {
 
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
+template <typename Widget> Widget* named(Widget* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -156,7 +155,9 @@ QGroupBox* radioGroup(const QString& title, std::initializer_list<QRadioButton*>
 }  // namespace
 
 ChooseTestStep::ChooseTestStep(core::DataSet& dataSet, QWidget* parent)
-    : QWidget(parent), m_dataSet(&dataSet), m_controls(std::make_unique<Controls>())
+    : QWidget(parent)
+    , m_dataSet(&dataSet)
+    , m_controls(std::make_unique<Controls>())
 {
     setObjectName(QStringLiteral("chooseTestStep"));
     m_runDialog = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
@@ -259,8 +260,7 @@ QWidget* ChooseTestStep::buildOneColumnPage()
     Controls& c = *m_controls;
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(explanation(
-        tr("One column: does its mean (or median) differ from a hypothetical value?"), page));
+    layout->addWidget(explanation(tr("One column: does its mean (or median) differ from a hypothetical value?"), page));
 
     c.oneColTTest = named(new QRadioButton(tr("One-sample t test"), page), "oneColTTest");
     c.oneColWilcoxon = named(new QRadioButton(tr("Wilcoxon signed rank test (nonparametric)"), page), "oneColWilcoxon");
@@ -298,9 +298,8 @@ QWidget* ChooseTestStep::buildOneColumnPage()
         if (const std::optional<Real> value = parseTypedNumber(text))
             edit([&](AnalysisChoices& a) { a.HypotheticalValue = *value; });
     });
-    connect(c.hypotheticalValue, &QLineEdit::editingFinished, this, [this] {
-        m_controls->hypotheticalValue->setText(numberText(m_dataSet->choices.HypotheticalValue));
-    });
+    connect(c.hypotheticalValue, &QLineEdit::editingFinished, this,
+            [this] { m_controls->hypotheticalValue->setText(numberText(m_dataSet->choices.HypotheticalValue)); });
 
     c.oneColTwoTailed = named(new QRadioButton(tr("Two-tailed"), page), "oneColTwoTailed");
     c.oneColOneTailed = named(new QRadioButton(tr("One-tailed"), page), "oneColOneTailed");
@@ -325,8 +324,8 @@ QWidget* ChooseTestStep::buildTwoColumnsPage()
     layout->addWidget(explanation(tr("Two columns: do their means (or medians) differ?"), page));
 
     c.twoColUnpaired = named(new QRadioButton(tr("Unpaired test"), page), "twoColUnpaired");
-    c.twoColPaired = named(new QRadioButton(tr("Paired test (the values of a row belong together)"), page),
-                           "twoColPaired");
+    c.twoColPaired =
+        named(new QRadioButton(tr("Paired test (the values of a row belong together)"), page), "twoColPaired");
     c.twoColParametric = named(new QRadioButton(tr("Parametric test (t test)"), page), "twoColParametric");
     c.twoColNonParametric = named(new QRadioButton(tr("Nonparametric test"), page), "twoColNonParametric");
     c.twoColEqualSD = named(new QRadioButton(tr("Assume equal standard deviations"), page), "twoColEqualSD");
@@ -509,15 +508,12 @@ QWidget* ChooseTestStep::buildXYPage()
     options->addWidget(c.standardCurve);
     layout->addWidget(c.regressionOptions);
 
-    connect(c.forceThroughPoint, &QCheckBox::toggled, this, [this](bool on) {
-        edit([on](AnalysisChoices& a) { a.ForceThroughPoint = on; });
-    });
-    connect(c.runsTest, &QCheckBox::toggled, this, [this](bool on) {
-        edit([on](AnalysisChoices& a) { a.RunsTest = on; });
-    });
-    connect(c.standardCurve, &QCheckBox::toggled, this, [this](bool on) {
-        edit([on](AnalysisChoices& a) { a.StandardCurve = on; });
-    });
+    connect(c.forceThroughPoint, &QCheckBox::toggled, this,
+            [this](bool on) { edit([on](AnalysisChoices& a) { a.ForceThroughPoint = on; }); });
+    connect(c.runsTest, &QCheckBox::toggled, this,
+            [this](bool on) { edit([on](AnalysisChoices& a) { a.RunsTest = on; }); });
+    connect(c.standardCurve, &QCheckBox::toggled, this,
+            [this](bool on) { edit([on](AnalysisChoices& a) { a.StandardCurve = on; }); });
     const std::pair<QLineEdit*, Real AnalysisChoices::*> points[] = {{c.forceX, &AnalysisChoices::ForceX},
                                                                      {c.forceY, &AnalysisChoices::ForceY}};
     for (const auto& [field, member] : points) {
@@ -525,9 +521,8 @@ QWidget* ChooseTestStep::buildXYPage()
             if (const std::optional<Real> value = parseTypedNumber(text))
                 edit([&](AnalysisChoices& a) { a.*member = *value; });
         });
-        connect(field, &QLineEdit::editingFinished, this, [this, field, member] {
-            field->setText(numberText(m_dataSet->choices.*member));
-        });
+        connect(field, &QLineEdit::editingFinished, this,
+                [this, field, member] { field->setText(numberText(m_dataSet->choices.*member)); });
     }
     layout->addStretch(1);
     return page;
@@ -586,9 +581,8 @@ QWidget* ChooseTestStep::buildTwoByTwoPage()
         {c.sensitivity, &AnalysisChoices::TwoByTwoSensitivity},
     };
     for (const auto& [box, member] : flags)
-        connect(box, &QCheckBox::toggled, this, [this, member](bool on) {
-            edit([&](AnalysisChoices& a) { a.*member = on; });
-        });
+        connect(box, &QCheckBox::toggled, this,
+                [this, member](bool on) { edit([&](AnalysisChoices& a) { a.*member = on; }); });
     layout->addStretch(1);
     return page;
 }
@@ -674,7 +668,8 @@ void ChooseTestStep::load(ChooseTestPage page)
                           : tr("No column holds data yet. Enter data, then choose a test."));
 
     (a.OneColNonParametric ? c.oneColWilcoxon : c.oneColTTest)->setChecked(true);
-    c.hypothetical[static_cast<std::size_t>(std::clamp(static_cast<int>(a.HypotheticalChoice), 0, 3))]->setChecked(true);
+    c.hypothetical[static_cast<std::size_t>(std::clamp(static_cast<int>(a.HypotheticalChoice), 0, 3))]->setChecked(
+        true);
     c.hypotheticalValue->setText(numberText(a.HypotheticalValue));
     (a.OneColTwoSided ? c.oneColTwoTailed : c.oneColOneTailed)->setChecked(true);
 

@@ -9,8 +9,7 @@
 
 namespace ombrix::app {
 
-QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                                    const QModelIndex& index) const
+QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     m_editor = editor;
@@ -18,7 +17,9 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
 }
 
 DataGridView::DataGridView(TitleEditing titleEditing, QWidget* parent)
-    : QTableView(parent), m_titleEditing(titleEditing), m_delegate(new GridDelegate(this))
+    : QTableView(parent)
+    , m_titleEditing(titleEditing)
+    , m_delegate(new GridDelegate(this))
 {
     setItemDelegate(m_delegate);
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
@@ -108,8 +109,7 @@ void DataGridView::keyPressEvent(QKeyEvent* event)
                 return;
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
     QTableView::keyPressEvent(event);
@@ -168,9 +168,8 @@ void DataGridView::openTitleEditor(TitleKind kind, int section)
     if (section < 0 || section >= count)
         return;
 
-    const QModelIndex visible = kind == TitleKind::Column
-                                    ? model()->index(std::max(0, rowAt(0)), section)
-                                    : model()->index(section, std::max(0, columnAt(0)));
+    const QModelIndex visible = kind == TitleKind::Column ? model()->index(std::max(0, rowAt(0)), section)
+                                                          : model()->index(section, std::max(0, columnAt(0)));
     scrollTo(visible);
 
     const QString title = model()->headerData(section, orientation, Qt::EditRole).toString();
@@ -185,8 +184,7 @@ void DataGridView::openTitleEditor(TitleKind kind, int section)
         editor->setGeometry(header->sectionViewportPosition(section), 0, header->sectionSize(section),
                             header->height());
     else
-        editor->setGeometry(0, header->sectionViewportPosition(section), header->width(),
-                            header->sectionSize(section));
+        editor->setGeometry(0, header->sectionViewportPosition(section), header->width(), header->sectionSize(section));
     editor->installEventFilter(this);
     m_titleEditor = editor;
     m_titleKind = kind;
@@ -274,8 +272,7 @@ bool DataGridView::eventFilter(QObject* watched, QEvent* event)
         finishTitleEditing(false);
         backToGrid();
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

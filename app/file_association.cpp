@@ -29,18 +29,17 @@ bool writeIfDifferent(const QString& path, const QByteArray& content, bool& chan
 
 QString mimePackageText()
 {
-    return QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"application/x-ombrix-data\">\n"
-        "    <comment>Tarvenly Ombrix Data File</comment>\n"
-        "    <sub-class-of type=\"text/plain\"/>\n"
-        "    <magic priority=\"60\">\n"
-        "      <match type=\"string\" offset=\"0\" value=\"Tarvenly Ombrix for Windows \"/>\n"
-        "    </magic>\n"
-        "    <glob pattern=\"*.oxd\"/>\n"
-        "  </mime-type>\n"
-        "</mime-info>\n");
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                          "  <mime-type type=\"application/x-ombrix-data\">\n"
+                          "    <comment>Tarvenly Ombrix Data File</comment>\n"
+                          "    <sub-class-of type=\"text/plain\"/>\n"
+                          "    <magic priority=\"60\">\n"
+                          "      <match type=\"string\" offset=\"0\" value=\"Tarvenly Ombrix for Windows \"/>\n"
+                          "    </magic>\n"
+                          "    <glob pattern=\"*.oxd\"/>\n"
+                          "  </mime-type>\n"
+                          "</mime-info>\n");
 }
 
 QString desktopExecQuoted(const QString& program)

@@ -17,7 +17,9 @@ int formatId(core::DataFormat format)
 
 }  // namespace
 
-FormatStepPage::FormatStepPage(QWidget* parent) : QWidget(parent), m_group(new QButtonGroup(this))
+FormatStepPage::FormatStepPage(QWidget* parent)
+    : QWidget(parent)
+    , m_group(new QButtonGroup(this))
 {
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(tr("<b>Step 1. Choose the format of your data.</b><br>"

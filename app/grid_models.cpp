@@ -32,7 +32,9 @@ QString defaultColumnTitle(int column)
 }
 
 DataGridModel::DataGridModel(core::DataSet& dataSet, EntryQuestions questions, QObject* parent)
-    : QAbstractTableModel(parent), m_dataSet(dataSet), m_questions(std::move(questions))
+    : QAbstractTableModel(parent)
+    , m_dataSet(dataSet)
+    , m_questions(std::move(questions))
 {
 }
 
@@ -64,8 +66,7 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const
         const Real value = table.value(row, column);
         return isMissing(value) ? QString() : fromUtf8(core::cellFileText(value));
     }
-    case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ForegroundRole:
         if (table.isExcluded(row, column))
             return QBrush(QColor(0x80, 0x80, 0x80));
@@ -74,8 +75,7 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const
         if (table.isExcluded(row, column))
             return tr("Excluded from the analyses (Data, Exclude toggles the mark)");
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -163,7 +163,9 @@ void DataGridModel::everythingChanged()
 }
 
 SummaryGridModel::SummaryGridModel(core::DataSet& dataSet, EntryQuestions questions, QObject* parent)
-    : QAbstractTableModel(parent), m_dataSet(dataSet), m_questions(std::move(questions))
+    : QAbstractTableModel(parent)
+    , m_dataSet(dataSet)
+    , m_questions(std::move(questions))
 {
     m_rawValues.fill(-1);
 }

@@ -86,14 +86,14 @@ SettingsDefaults currentDefaults()
 }  // namespace
 
 TMainForm::TMainForm(QSettings& settingsFile, workflow::CalculationProgress& progress, Asker& asker, QWidget* parent)
-    : QMainWindow(parent),
-      m_settingsFile(settingsFile),
-      m_settings(readSettings(settingsFile, currentDefaults())),
-      m_context{asker, progress, m_settings, typingDecimalSeparator()},
-      m_mdi(new QMdiArea(this)),
-      m_stepGroup(new QActionGroup(this)),
-      m_stepLabel(new QLabel(this)),
-      m_calculationWatch(new QTimer(this))
+    : QMainWindow(parent)
+    , m_settingsFile(settingsFile)
+    , m_settings(readSettings(settingsFile, currentDefaults()))
+    , m_context{asker, progress, m_settings, typingDecimalSeparator()}
+    , m_mdi(new QMdiArea(this))
+    , m_stepGroup(new QActionGroup(this))
+    , m_stepLabel(new QLabel(this))
+    , m_calculationWatch(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Ombrix"));
     setCentralWidget(m_mdi);
@@ -198,10 +198,9 @@ void TMainForm::createActions()
 
     // Commands whose dialogs and engines come later stay visible but disabled.
     for (const Command later :
-         {Command::PrinterSetup, Command::Print, Command::ImportData, Command::Export, Command::Cut,
-          Command::Paste, Command::TransposePaste, Command::DeleteCells,
-          Command::InsertCells, Command::Transform, Command::CombineVariables, Command::NumberFormat,
-          Command::HelpContents, Command::HelpSearch, Command::Guide})
+         {Command::PrinterSetup, Command::Print, Command::ImportData, Command::Export, Command::Cut, Command::Paste,
+          Command::TransposePaste, Command::DeleteCells, Command::InsertCells, Command::Transform,
+          Command::CombineVariables, Command::NumberFormat, Command::HelpContents, Command::HelpSearch, Command::Guide})
         commandAction(later)->setEnabled(false);
 
     on(Command::NewFile, [this] { newDocument(); });
@@ -554,9 +553,10 @@ TAnalysisForm* TMainForm::duplicateActiveDocument()
     core::DataSet copy = source->dataSet();
     const core::SaveResult written = workflow::saveDocument(copy, path.toStdString());
     if (!written.ok) {
-        m_context.asker.tell(this, tr("Error writing to %1: %2.")
-                                       .arg(QLatin1String(DuplicateFileName), QString::fromStdString(written.error)),
-                             MessageKind::Critical);
+        m_context.asker.tell(
+            this,
+            tr("Error writing to %1: %2.").arg(QLatin1String(DuplicateFileName), QString::fromStdString(written.error)),
+            MessageKind::Critical);
         return nullptr;
     }
     TAnalysisForm* duplicate = openDataFile(path, true);

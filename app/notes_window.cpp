@@ -41,7 +41,9 @@ qsizetype fittingLength(const QString& text, int maxBytes)
 }  // namespace
 
 NotesWindow::NotesWindow(core::Notes& notes, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_notes(notes), m_editor(new QPlainTextEdit(this))
+    : QWidget(parent, Qt::Window)
+    , m_notes(notes)
+    , m_editor(new QPlainTextEdit(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -10,7 +10,11 @@ namespace ombrix::app {
 ResultsStep::ResultsStep(core::DataSet& dataSet, analyses::ResultsBuffer& results,
                          analyses::RegressionForGraph& regression, workflow::CalculationProgress& progress,
                          QWidget* parent)
-    : QWidget(parent), m_dataSet(&dataSet), m_results(results), m_regression(regression), m_progress(progress)
+    : QWidget(parent)
+    , m_dataSet(&dataSet)
+    , m_results(results)
+    , m_regression(regression)
+    , m_progress(progress)
 {
     setObjectName(QStringLiteral("resultsStep"));
     m_viewer = new TResultsViewer(this);

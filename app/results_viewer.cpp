@@ -76,8 +76,8 @@ std::vector<ReportRun> reportLineRuns(std::string_view line)
     int pendingWidth = 0;
     auto flush = [&] {
         if (pendingWidth > 0)
-            runs.push_back({QString::fromUtf8(pending.data(), static_cast<qsizetype>(pending.size())),
-                            pendingColumn, pendingWidth, bold, underline, italic});
+            runs.push_back({QString::fromUtf8(pending.data(), static_cast<qsizetype>(pending.size())), pendingColumn,
+                            pendingWidth, bold, underline, italic});
         pendingColumn += pendingWidth;
         pending.clear();
         pendingWidth = 0;
@@ -470,8 +470,7 @@ void TResultsViewer::mouseDoubleClickEvent(QMouseEvent* event)
     }
     // Selects the word (a number, a P value) under the pointer.
     const ReportPosition at = positionAt(event->position().toPoint());
-    const std::u32string characters =
-        reportColumns(analyses::stripMarks(line(at.line)), 0, INT_MAX).toStdU32String();
+    const std::u32string characters = reportColumns(analyses::stripMarks(line(at.line)), 0, INT_MAX).toStdU32String();
     const int width = static_cast<int>(characters.size());
     int from = std::min(at.column, width);
     if (from == width && from > 0)
@@ -505,10 +504,22 @@ bool TResultsViewer::handleNavigationKey(QKeyEvent* event)
         else if (to.line + 1 < lineCount())
             to = {to.line + 1, 0};
         break;
-    case Qt::Key_Up: to.line -= 1; vertical = true; break;
-    case Qt::Key_Down: to.line += 1; vertical = true; break;
-    case Qt::Key_PageUp: to.line -= visibleLines(); vertical = true; break;
-    case Qt::Key_PageDown: to.line += visibleLines(); vertical = true; break;
+    case Qt::Key_Up:
+        to.line -= 1;
+        vertical = true;
+        break;
+    case Qt::Key_Down:
+        to.line += 1;
+        vertical = true;
+        break;
+    case Qt::Key_PageUp:
+        to.line -= visibleLines();
+        vertical = true;
+        break;
+    case Qt::Key_PageDown:
+        to.line += visibleLines();
+        vertical = true;
+        break;
     case Qt::Key_Home: to = control ? ReportPosition{0, 0} : ReportPosition{to.line, 0}; break;
     case Qt::Key_End:
         if (control)

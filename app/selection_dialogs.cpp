@@ -69,7 +69,8 @@ bool SelectColumnsDialog::apply(core::DataTable& table) const
 
 SelectPairsDialog::SelectPairsDialog(const std::vector<AnalysedColumn>& columns,
                                      const std::array<bool, core::SelectedPairCount>& pairs, QWidget* parent)
-    : QDialog(parent), m_pairs(pairs)
+    : QDialog(parent)
+    , m_pairs(pairs)
 {
     setWindowTitle(tr("Select Pairs"));
     setObjectName(QStringLiteral("selectPairsDialog"));
@@ -85,8 +86,9 @@ SelectPairsDialog::SelectPairsDialog(const std::vector<AnalysedColumn>& columns,
             const AnalysedColumn& first = columns[static_cast<std::size_t>(i)];
             const AnalysedColumn& second = columns[static_cast<std::size_t>(j)];
             addCheckItem(m_list,
-                         tr("%1 vs. %2").arg(shortColumnCaption(first.column, first.title),
-                                             shortColumnCaption(second.column, second.title)),
+                         tr("%1 vs. %2")
+                             .arg(shortColumnCaption(first.column, first.title),
+                                  shortColumnCaption(second.column, second.title)),
                          m_pairs[static_cast<std::size_t>(index)]);
         }
     }

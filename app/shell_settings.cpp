@@ -76,8 +76,9 @@ ShellSettings readSettings(QSettings& file, const SettingsDefaults& defaults)
     ShellSettings settings;
 
     file.beginGroup(OptionsGroup);
-    settings.compatibilityWarning =
-        file.value(QStringLiteral("CompatibilityWarning")).toString().compare(QStringLiteral("No"), Qt::CaseInsensitive) != 0;
+    settings.compatibilityWarning = file.value(QStringLiteral("CompatibilityWarning"))
+                                        .toString()
+                                        .compare(QStringLiteral("No"), Qt::CaseInsensitive) != 0;
     if (file.contains(QStringLiteral("DecimalSeparator"))) {
         const QString stored = file.value(QStringLiteral("DecimalSeparator")).toString();
         settings.decimalSeparator = decimalSeparatorSetting(&stored, defaults.systemDecimalSeparator);

@@ -44,7 +44,8 @@ QString commandLineFile(const QStringList& arguments, const QString& workingFold
 }
 
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
-    : QObject(parent), m_serverName(std::move(serverName))
+    : QObject(parent)
+    , m_serverName(std::move(serverName))
 {
 }
 

@@ -54,7 +54,8 @@ analyses::StatisticsGridOptions gridOptions(const core::DataSet& dataSet)
 }  // namespace
 
 StatisticsGridModel::StatisticsGridModel(const core::DataSet& dataSet, QObject* parent)
-    : QAbstractTableModel(parent), m_dataSet(&dataSet)
+    : QAbstractTableModel(parent)
+    , m_dataSet(&dataSet)
 {
 }
 
@@ -147,7 +148,8 @@ QString statisticsGridText(const core::DataSet& dataSet, QChar decimalSeparator)
 }
 
 StatisticsStep::StatisticsStep(core::DataSet& dataSet, QWidget* parent)
-    : QWidget(parent), m_dataSet(&dataSet)
+    : QWidget(parent)
+    , m_dataSet(&dataSet)
 {
     setObjectName(QStringLiteral("statisticsStep"));
 

@@ -24,7 +24,8 @@ int indexOf(workflow::StatusFigure figure)
 }  // namespace
 
 StatusPanel::StatusPanel(workflow::CalculationProgress& progress, QWidget* parent)
-    : QWidget(parent), m_progress(progress)
+    : QWidget(parent)
+    , m_progress(progress)
 {
     setObjectName(QStringLiteral("statusPanel"));
 
@@ -42,7 +43,8 @@ StatusPanel::StatusPanel(workflow::CalculationProgress& progress, QWidget* paren
         figure.caption->setObjectName(QLatin1String(names[i]) + QStringLiteral("Caption"));
         figure.value->setObjectName(QLatin1String(names[i]) + QStringLiteral("Value"));
         figure.caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        figure.value->setMinimumWidth(figure.value->fontMetrics().horizontalAdvance(fromView(workflow::MoreThanTenMinutesText)));
+        figure.value->setMinimumWidth(
+            figure.value->fontMetrics().horizontalAdvance(fromView(workflow::MoreThanTenMinutesText)));
         figures->addWidget(figure.caption, i, 0);
         figures->addWidget(figure.value, i, 1);
         figure.caption->hide();

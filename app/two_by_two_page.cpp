@@ -41,7 +41,9 @@ void setLimitedText(QLineEdit* editor, const QString& text, int typedLimit)
 }  // namespace
 
 TwoByTwoPage::TwoByTwoPage(core::DataSet& dataSet, QWidget* parent)
-    : QWidget(parent), m_dataSet(dataSet), m_tableTitle(new QLineEdit(this))
+    : QWidget(parent)
+    , m_dataSet(dataSet)
+    , m_tableTitle(new QLineEdit(this))
 {
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(tr("Enter the four counts of the two-by-two contingency table, and the titles of "
@@ -140,8 +142,7 @@ void TwoByTwoPage::load()
 {
     setLimitedText(m_tableTitle, QString::fromStdString(m_dataSet.table.title()), core::MaxTwoByTwoTableTitleLength);
     for (int i = 0; i < 4; ++i) {
-        setLimitedText(m_titles[i], QString::fromStdString(m_dataSet.twoByTwo.titles[i]),
-                       core::MaxTwoByTwoTitleLength);
+        setLimitedText(m_titles[i], QString::fromStdString(m_dataSet.twoByTwo.titles[i]), core::MaxTwoByTwoTitleLength);
         m_counts[i]->setText(countText(m_dataSet.twoByTwo.counts[i]));
     }
     showTotals();

@@ -120,7 +120,9 @@ BENCHMARK(BM_MannWhitneyFullColumns)->Unit(benchmark::kMillisecond);
 class SignPatternWalk {
 public:
     SignPatternWalk(int n, Real threshold, ProgressReporter& progress)
-        : m_threshold(threshold), m_total(static_cast<Real>(std::uint64_t{1} << n)), m_progress(progress)
+        : m_threshold(threshold)
+        , m_total(static_cast<Real>(std::uint64_t{1} << n))
+        , m_progress(progress)
     {
         walk(n);
     }
@@ -168,8 +170,11 @@ BENCHMARK(BM_PlainSignPatternWalk)->Arg(20)->Arg(24)->Unit(benchmark::kMilliseco
 class RankSubsetWalk {
 public:
     RankSubsetWalk(int m, int k, std::int64_t threshold, ProgressReporter& progress)
-        : m_size(m + k), m_choose(k), m_threshold(threshold),
-          m_total(static_cast<Real>(binomialCapped(m + k, k, std::numeric_limits<std::int64_t>::max()))), m_progress(progress)
+        : m_size(m + k)
+        , m_choose(k)
+        , m_threshold(threshold)
+        , m_total(static_cast<Real>(binomialCapped(m + k, k, std::numeric_limits<std::int64_t>::max())))
+        , m_progress(progress)
     {
         walk(0, 0, 0);
     }

@@ -148,8 +148,7 @@ std::string valuesHelp(const ChoiceDescriptor& choice)
     std::string text;
     switch (choice.kind) {
     case ChoiceKind::Flag: return "0 or 1";
-    case ChoiceKind::Integer:
-        return std::to_string(choice.low) + " to " + std::to_string(choice.high);
+    case ChoiceKind::Integer: return std::to_string(choice.low) + " to " + std::to_string(choice.high);
     case ChoiceKind::Column: return "a column letter";
     case ChoiceKind::Number: return "a number";
     case ChoiceKind::PairFlags: return "letter pairs";

@@ -29,7 +29,9 @@ public:
     // the view needs it to press Cancel and to fire the status timer.
     TerminalStatusView(ombrix::workflow::Clock& clock, bool terminal,
                        ombrix::workflow::CalculationProgress* const& progress)
-        : m_clock(clock), m_terminal(terminal), m_progress(progress)
+        : m_clock(clock)
+        , m_terminal(terminal)
+        , m_progress(progress)
     {
     }
 

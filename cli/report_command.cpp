@@ -104,34 +104,32 @@ void printStatistics(const core::DataSet& dataSet, std::ostream& out)
 
 std::string usageText()
 {
-    std::string text =
-        "Usage: ombrix-report [options] FILE.OXD\n"
-        "\n"
-        "Opens an Ombrix data file, calculates the analysis its choices select and\n"
-        "prints the report as the results step shows it.\n"
-        "\n"
-        "Options:\n"
-        "  --stats            print the column statistics grid instead (TAB between cells)\n"
-        "  --set NAME=VALUE   change one analysis choice (listed below) before\n"
-        "                     calculating (repeatable)\n"
-        "  --select A,C       select exactly these columns, each holding data\n"
-        "                     (AllColumns becomes 0)\n"
-        "  --save OUT.OXD     write the data set with the changed choices to a new file\n"
-        "  --help             show this text\n"
-        "  --version          show the version\n"
-        "\n"
-        "Exit status: 0 a report was printed, 1 the report is a validation or error\n"
-        "message, 2 the file cannot be read or the command line is wrong.\n"
-        "During a long exact calculation Ctrl+C uses the approximate P value; a second\n"
-        "Ctrl+C ends the program.\n"
-        "\n"
-        "Choices (--set NAME=VALUE):\n";
+    std::string text = "Usage: ombrix-report [options] FILE.OXD\n"
+                       "\n"
+                       "Opens an Ombrix data file, calculates the analysis its choices select and\n"
+                       "prints the report as the results step shows it.\n"
+                       "\n"
+                       "Options:\n"
+                       "  --stats            print the column statistics grid instead (TAB between cells)\n"
+                       "  --set NAME=VALUE   change one analysis choice (listed below) before\n"
+                       "                     calculating (repeatable)\n"
+                       "  --select A,C       select exactly these columns, each holding data\n"
+                       "                     (AllColumns becomes 0)\n"
+                       "  --save OUT.OXD     write the data set with the changed choices to a new file\n"
+                       "  --help             show this text\n"
+                       "  --version          show the version\n"
+                       "\n"
+                       "Exit status: 0 a report was printed, 1 the report is a validation or error\n"
+                       "message, 2 the file cannot be read or the command line is wrong.\n"
+                       "During a long exact calculation Ctrl+C uses the approximate P value; a second\n"
+                       "Ctrl+C ends the program.\n"
+                       "\n"
+                       "Choices (--set NAME=VALUE):\n";
     return text + choicesHelp();
 }
 
-int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                     workflow::Clock& clock, workflow::StatusView* view,
-                     workflow::CalculationProgress** progressOut)
+int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, workflow::Clock& clock,
+                     workflow::StatusView* view, workflow::CalculationProgress** progressOut)
 {
     Options options;
     if (const std::string error = parse(args, options); !error.empty()) {

@@ -16,9 +16,8 @@ inline constexpr int ExitFailure = 2;  // the file cannot be read or the command
 // the results step does and prints the report without its marks, one line
 // per report line. args excludes the program name. The clock and the status
 // view drive the progress of long exact calculations (the view may be null).
-int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                     workflow::Clock& clock, workflow::StatusView* view,
-                     workflow::CalculationProgress** progressOut = nullptr);
+int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, workflow::Clock& clock,
+                     workflow::StatusView* view, workflow::CalculationProgress** progressOut = nullptr);
 
 std::string usageText();
 

@@ -40,8 +40,8 @@ bool applyDecimalsRule(DataTable& table, int column, Real value)
     return false;
 }
 
-CellEntryResult enterCellText(DataSet& dataSet, int row, int column, std::string_view text,
-                              char decimalSeparator, const AskYesNo& askEraseMeanData)
+CellEntryResult enterCellText(DataSet& dataSet, int row, int column, std::string_view text, char decimalSeparator,
+                              const AskYesNo& askEraseMeanData)
 {
     CellEntryResult result;
     DataTable& table = dataSet.table;
@@ -96,8 +96,7 @@ SummaryField summaryFieldOfRow(int gridRow, bool showSD)
     }
 }
 
-bool enterSummaryText(DataSet& dataSet, int gridRow, int column, std::string_view text,
-                      char decimalSeparator)
+bool enterSummaryText(DataSet& dataSet, int gridRow, int column, std::string_view text, char decimalSeparator)
 {
     const SummaryField field = summaryFieldOfRow(gridRow, dataSet.choices.ShowSD);
     if (field == SummaryField::None || !DataTable::isValidColumn(column))
@@ -162,8 +161,7 @@ void toggleExclusion(DataSet& dataSet, const CellBlock& block)
 }
 
 void enterColumnTitle(DataSet& dataSet, int column, std::string_view title, char decimalSeparator,
-                      bool& askAboutNumbers, const AskYesNo& askMoveToFirstRow,
-                      const AskYesNo& askEraseMeanData)
+                      bool& askAboutNumbers, const AskYesNo& askMoveToFirstRow, const AskYesNo& askEraseMeanData)
 {
     if (!DataTable::isValidColumn(column))
         return;

@@ -22,19 +22,19 @@ struct CellBlock {
 };
 
 struct CellEntryResult {
-    bool stored = false;         // the value (or a blank) went into the cell
+    bool stored = false;  // the value (or a blank) went into the cell
     bool redrawCell = false;
-    bool redrawColumn = false;   // the column's decimals changed
-    bool redrawGrid = false;     // summary values were erased
-    std::string cellText;        // what the editor should now show
+    bool redrawColumn = false;  // the column's decimals changed
+    bool redrawGrid = false;    // summary values were erased
+    std::string cellText;       // what the editor should now show
 };
 
 std::string meanEntryQuestion(int column);
 
 // Typing text into a cell of the data grid: the decimal comma, the question
 // about erasing typed summary values, the decimals rule, then the store.
-CellEntryResult enterCellText(DataSet& dataSet, int row, int column, std::string_view text,
-                              char decimalSeparator, const AskYesNo& askEraseMeanData);
+CellEntryResult enterCellText(DataSet& dataSet, int row, int column, std::string_view text, char decimalSeparator,
+                              const AskYesNo& askEraseMeanData);
 
 // The decimals rule alone: widens the column's shown decimals to fit a typed
 // value (never beyond 14 digits in all). True when the column must be redrawn.
@@ -59,8 +59,7 @@ SummaryField summaryFieldOfRow(int gridRow, bool showSD);
 
 // Typing into the summary grid. A typed N below 2, above 2147483647 or blank
 // stores 0; otherwise its integer part. False when the row edits nothing.
-bool enterSummaryText(DataSet& dataSet, int gridRow, int column, std::string_view text,
-                      char decimalSeparator);
+bool enterSummaryText(DataSet& dataSet, int gridRow, int column, std::string_view text, char decimalSeparator);
 
 // The exclude command on a block: when any cell is excluded every mark is
 // removed, otherwise every cell holding a number is marked.
@@ -73,7 +72,6 @@ inline constexpr const char* NumericTitleQuestion =
 // row: the user is asked while askAboutNumbers is set; No keeps the title and
 // clears askAboutNumbers (the caller keeps it for the rest of the session).
 void enterColumnTitle(DataSet& dataSet, int column, std::string_view title, char decimalSeparator,
-                      bool& askAboutNumbers, const AskYesNo& askMoveToFirstRow,
-                      const AskYesNo& askEraseMeanData);
+                      bool& askAboutNumbers, const AskYesNo& askMoveToFirstRow, const AskYesNo& askEraseMeanData);
 
 }  // namespace ombrix::core

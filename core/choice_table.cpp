@@ -9,14 +9,12 @@ namespace ombrix::core {
 
 namespace {
 
-template <auto Member>
-int getMember(const AnalysisChoices& c)
+template <auto Member> int getMember(const AnalysisChoices& c)
 {
     return static_cast<int>(c.*Member);
 }
 
-template <auto Member>
-void setMember(AnalysisChoices& c, int value)
+template <auto Member> void setMember(AnalysisChoices& c, int value)
 {
     using Field = std::remove_cvref_t<decltype(c.*Member)>;
     c.*Member = static_cast<Field>(value);
@@ -32,18 +30,25 @@ template <auto Member>
 constexpr ChoiceDescriptor named(const char* name, ChoiceGroup group, std::span<const ChoiceValueName> values,
                                  const char* meaning, bool derived = false)
 {
-    return {name,          ChoiceKind::Named,   group,
-            ChoiceLine::Integer, values.front().value, values.back().value,
-            values,        meaning,             derived,
-            &getMember<Member>, &setMember<Member>};
+    return {name,   ChoiceKind::Named, group,   ChoiceLine::Integer, values.front().value, values.back().value,
+            values, meaning,           derived, &getMember<Member>,  &setMember<Member>};
 }
 
 template <auto Member>
-constexpr ChoiceDescriptor integer(ChoiceKind kind, const char* name, ChoiceGroup group, int low,
-                                   const char* meaning, bool derived = false)
+constexpr ChoiceDescriptor integer(ChoiceKind kind, const char* name, ChoiceGroup group, int low, const char* meaning,
+                                   bool derived = false)
 {
-    return {name,    kind,    group, ChoiceLine::Integer, low, TableColumns - 1, {}, meaning,
-            derived, &getMember<Member>, &setMember<Member>};
+    return {name,
+            kind,
+            group,
+            ChoiceLine::Integer,
+            low,
+            TableColumns - 1,
+            {},
+            meaning,
+            derived,
+            &getMember<Member>,
+            &setMember<Member>};
 }
 
 constexpr ChoiceDescriptor number(const char* name, Real AnalysisChoices::*member, ChoiceGroup group,
@@ -54,10 +59,8 @@ constexpr ChoiceDescriptor number(const char* name, Real AnalysisChoices::*membe
 
 constexpr ChoiceValueName ColumnCategoryNames[] = {
     {0, "no column"}, {1, "one column"}, {2, "two columns"}, {3, "three or more columns"}};
-constexpr ChoiceValueName HypotheticalChoiceNames[] = {
-    {0, "0.0"}, {1, "1.0"}, {2, "100"}, {3, "HypotheticalValue"}};
-constexpr ChoiceValueName PostTestStateNames[] = {
-    {0, "perform"}, {1, "no post test"}, {2, "only when P < 0.05"}};
+constexpr ChoiceValueName HypotheticalChoiceNames[] = {{0, "0.0"}, {1, "1.0"}, {2, "100"}, {3, "HypotheticalValue"}};
+constexpr ChoiceValueName PostTestStateNames[] = {{0, "perform"}, {1, "no post test"}, {2, "only when P < 0.05"}};
 constexpr ChoiceValueName PostTestPairsNames[] = {
     {0, "all pairs"}, {1, "selected pairs"}, {2, "all versus the control column"}};
 constexpr ChoiceValueName PostTestMethodNames[] = {
@@ -71,8 +74,7 @@ using L = ChoiceLine;
 
 // In file order inside each group.
 const ChoiceDescriptor Table[] = {
-    named<&C::ColumnCategory>("ColumnCategory", G::ColumnFormats, ColumnCategoryNames,
-                              "columns analysed", true),
+    named<&C::ColumnCategory>("ColumnCategory", G::ColumnFormats, ColumnCategoryNames, "columns analysed", true),
     flag<&C::OneColNonParametric>("OneColNonParametric", G::ColumnFormats, L::Integer,
                                   "one column: Wilcoxon test instead of the t test"),
     number("HypotheticalValue", &C::HypotheticalValue, G::ColumnFormats, "typed hypothetical mean or median"),
@@ -126,9 +128,21 @@ const ChoiceDescriptor Table[] = {
     integer<&C::DependentColumn>(ChoiceKind::Column, "DependentColumn", G::MultipleRegression, 0,
                                  "the dependent (Y) column"),
 
-    {"SelectedPairs", ChoiceKind::PairFlags, G::Elsewhere, L::None, 0, 0, {},
+    {"SelectedPairs",
+     ChoiceKind::PairFlags,
+     G::Elsewhere,
+     L::None,
+     0,
+     0,
+     {},
      "pairs a post test on selected pairs compares (A-B)"},
-    {"IndependentColumns", ChoiceKind::ColumnFlags, G::Elsewhere, L::None, 0, 0, {},
+    {"IndependentColumns",
+     ChoiceKind::ColumnFlags,
+     G::Elsewhere,
+     L::None,
+     0,
+     0,
+     {},
      "the independent (X) columns (B,C,D)"},
     // Kept by the data format, not in the file.
     flag<&C::ShowSD>("ShowSD", G::Elsewhere, L::None, "list SD before SEM and draw SD error bars"),

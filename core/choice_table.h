@@ -33,8 +33,8 @@ enum class ChoiceLine {
 // The block of the data file a choice belongs to. Inside a block the choices
 // follow one another in table order, one line each.
 enum class ChoiceGroup {
-    ColumnFormats,       // Raw and averaged data: the block before the older pair line
-    ColumnFormatsTail,   // Raw and averaged data: after the decimals
+    ColumnFormats,      // Raw and averaged data: the block before the older pair line
+    ColumnFormatsTail,  // Raw and averaged data: after the decimals
     XY,
     TwoByTwo,            // before the counts
     TwoByTwoTail,        // after the notes

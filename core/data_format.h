@@ -17,8 +17,13 @@ enum class DataFormat {
 };
 
 inline constexpr std::array<DataFormat, 7> AllDataFormats = {
-    DataFormat::XY,      DataFormat::Raw,         DataFormat::MeanSDN,           DataFormat::MeanSEMN,
-    DataFormat::TwoByTwo, DataFormat::LargerTable, DataFormat::MultipleRegression,
+    DataFormat::XY,
+    DataFormat::Raw,
+    DataFormat::MeanSDN,
+    DataFormat::MeanSEMN,
+    DataFormat::TwoByTwo,
+    DataFormat::LargerTable,
+    DataFormat::MultipleRegression,
 };
 
 // The caption shown in the format step; "&&" is the label convention for a literal "&".

@@ -36,8 +36,8 @@ struct TwoByTwoRecord {
 
 // The graph choices kept with the data set and saved in its file.
 struct GraphOptions {
-    bool analysedDataOnly = false;       // the multiple-regression graph's "Analyzed data only"
-    std::string multipleRegressionX;     // variables chosen for the multiple-regression graph
+    bool analysedDataOnly = false;    // the multiple-regression graph's "Analyzed data only"
+    std::string multipleRegressionX;  // variables chosen for the multiple-regression graph
     std::string multipleRegressionY;
 };
 

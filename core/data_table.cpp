@@ -214,8 +214,8 @@ int DataTable::highestColumnWithData() const
 
 int DataTable::countColumnsWithData() const
 {
-    return static_cast<int>(std::count_if(m_records.begin(), m_records.begin() + m_columns,
-                                          [](const ColumnRecord& r) { return r.n > 0; }));
+    return static_cast<int>(
+        std::count_if(m_records.begin(), m_records.begin() + m_columns, [](const ColumnRecord& r) { return r.n > 0; }));
 }
 
 int DataTable::countSelectedColumnsWithData() const

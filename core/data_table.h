@@ -106,10 +106,10 @@ public:
     bool hasFirstValue() const { return m_firstValue; }
     bool firstValueInColumnA() const { return m_firstValueInColumnA; }
 
-    int highestColumnWithData() const;       // N > 0; -1 when none
-    int countColumnsWithData() const;        // N > 0
+    int highestColumnWithData() const;         // N > 0; -1 when none
+    int countColumnsWithData() const;          // N > 0
     int countSelectedColumnsWithData() const;  // selected and N >= 1
-    void selectAllColumnsWithData();         // selected exactly when N != 0
+    void selectAllColumnsWithData();           // selected exactly when N != 0
 
     bool columnChanged(int column) const { return isValidColumn(column) && m_columnChanged[column]; }
     void setColumnChanged(int column, bool changed);
@@ -181,7 +181,7 @@ private:
     int m_columns;
     std::vector<std::shared_ptr<Block>> m_blocks;
     std::vector<Real> m_auxiliary;
-    std::vector<std::string> m_rowTitles;   // typed titles only
+    std::vector<std::string> m_rowTitles;  // typed titles only
     std::vector<bool> m_hasRowTitle;
     std::array<ColumnRecord, TableColumns + 1> m_records{};
     std::array<bool, TableColumns> m_columnChanged{};

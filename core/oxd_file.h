@@ -51,8 +51,8 @@ std::string writeDataSetText(DataSet& dataSet);
 
 struct SaveResult {
     bool ok = false;
-    std::string error;          // the system's text when writing failed
-    bool currentLayout = false; // the compatibility warning may be due
+    std::string error;           // the system's text when writing failed
+    bool currentLayout = false;  // the compatibility warning may be due
 };
 
 // Replaces the file at path as a whole (see replaceFileAtomically): a failed

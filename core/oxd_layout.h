@@ -10,14 +10,13 @@
 namespace ombrix::core::oxd {
 
 inline constexpr const char* HeaderLine = "Tarvenly Ombrix for Windows Version 3.10, 32 bit for Windows";
-inline constexpr int OldColumns = 26;     // A..Z: what the older layout describes
+inline constexpr int OldColumns = 26;  // A..Z: what the older layout describes
 inline constexpr int OldRows = 1000;
 inline constexpr int OldPairCount = 351;  // 26 * 27 / 2 pair flags of the older program
 
 // Pairs of selected columns in pair order: the older program's flag line
 // holds those whose columns both lie in A..Z.
-template <typename Visit>
-void forEachSelectedPair(const DataTable& table, Visit visit)
+template <typename Visit> void forEachSelectedPair(const DataTable& table, Visit visit)
 {
     std::vector<int> selected;
     for (int c = 0; c < TableColumns; ++c)

@@ -25,7 +25,10 @@ constexpr std::string_view EndChoices = "<<END CHOICES>>";
 // line is empty, so a truncated file reads as one whose sections are empty.
 class LineReader {
 public:
-    explicit LineReader(std::string_view text) : m_text(text) {}
+    explicit LineReader(std::string_view text)
+        : m_text(text)
+    {
+    }
 
     bool atEnd() const { return m_pos >= m_text.size(); }
     std::string_view text() const { return m_text; }
@@ -376,8 +379,7 @@ void readOldExclusions(LineReader& in, DataTable& table)
 // An EXTRA section is looked for from the current position on; when it is
 // absent nothing is read and the position stays, so the sections after it
 // are still found. Its body is read from the lines between its markers only.
-template <typename Body>
-void readExtraSection(LineReader& in, const char* name, Body body)
+template <typename Body> void readExtraSection(LineReader& in, const char* name, Body body)
 {
     if (!in.findMarker(std::string("<<BEGIN ") + name + " EXTRA>>"))
         return;
@@ -467,8 +469,7 @@ void readColumnFormatBody(LineReader& in, DataSet& dataSet, int& rowsDropped)
 
 // What XY and larger-table files share after their titles: cells, notes,
 // row titles, decimals, exclusions and the EXTRA sections of the same.
-void readTitledTableRest(LineReader& in, DataSet& dataSet, const char* extraTitles, bool titlesWithN,
-                         int& rowsDropped)
+void readTitledTableRest(LineReader& in, DataSet& dataSet, const char* extraTitles, bool titlesWithN, int& rowsDropped)
 {
     DataTable& table = dataSet.table;
     readRawData(in, table, rowsDropped);

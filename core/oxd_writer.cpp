@@ -47,7 +47,10 @@ std::string fileNumberText(Real value)
 
 class Writer {
 public:
-    explicit Writer(std::string& out) : m_out(out) {}
+    explicit Writer(std::string& out)
+        : m_out(out)
+    {
+    }
 
     void line(std::string_view text = {})
     {
@@ -93,7 +96,7 @@ std::string escapedNoteLine(const std::string& line)
 }
 
 struct Extent {
-    int lastRow = 0;     // at most MaxFileRows - 1
+    int lastRow = 0;  // at most MaxFileRows - 1
     int lastColumn = 0;
 };
 
@@ -254,8 +257,7 @@ void writeTitlesX4(Writer& w, const DataTable& table, int first, int last)
     }
 }
 
-template <typename Body>
-void extraSection(Writer& w, const char* name, Body body)
+template <typename Body> void extraSection(Writer& w, const char* name, Body body)
 {
     w.line(std::string("<<BEGIN ") + name + " EXTRA>>");
     body();

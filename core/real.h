@@ -12,6 +12,9 @@ using Real = long double;
 // either sign) an infinite quantity. No other value means "empty".
 inline constexpr Real MissingValue = 1.7e38L;
 
-inline constexpr bool isMissing(Real x) { return x == MissingValue; }
+inline constexpr bool isMissing(Real x)
+{
+    return x == MissingValue;
+}
 
 }  // namespace ombrix

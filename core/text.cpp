@@ -9,9 +9,15 @@ namespace ombrix::core {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-bool isContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuationByte(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
 
 }  // namespace
 

@@ -7,29 +7,30 @@ namespace ombrix::numeric {
 
 namespace detail {
 
-int rangeDecimals(int level, int row) {
+int rangeDecimals(int level, int row)
+{
     if (level == 2) {
         return row == 0 ? 1 : row == 1 ? 2 : 3;
     }
     return row == 0 ? 2 : 3;
 }
 
-Real rangeScale(int level, int row) {
+Real rangeScale(int level, int row)
+{
     switch (rangeDecimals(level, row)) {
-    case 1:
-        return 0.1L;
-    case 2:
-        return 0.01L;
-    default:
-        return 0.001L;
+    case 1: return 0.1L;
+    case 2: return 0.01L;
+    default: return 0.001L;
     }
 }
 
-int dunnettColumns(Sides sides) {
+int dunnettColumns(Sides sides)
+{
     return sides == Sides::One ? kDunnettOneSidedColumns : int(kDunnettComparisons.size());
 }
 
-int dunnettBase(Sides sides, DunnettLevel level, int row) {
+int dunnettBase(Sides sides, DunnettLevel level, int row)
+{
     const int df = kDunnettDf[row];
     if (level == DunnettLevel::P05) {
         return sides == Sides::One ? 100 : 196;
@@ -38,21 +39,17 @@ int dunnettBase(Sides sides, DunnettLevel level, int row) {
         return df < 10 ? 280 : 200;
     }
     switch (df) {
-    case 5:
-        return 400;
-    case 6:
-        return 370;
-    case 7:
-        return 300;
-    default:
-        return 258;
+    case 5: return 400;
+    case 6: return 370;
+    case 7: return 300;
+    default: return 258;
     }
 }
 
-int dunnettEntry(Sides sides, DunnettLevel level, int row, int column) {
+int dunnettEntry(Sides sides, DunnettLevel level, int row, int column)
+{
     const int index = int(level);
-    return sides == Sides::One ? kDunnettOneSided[index][row][column]
-                               : kDunnettTwoSided[index][row][column];
+    return sides == Sides::One ? kDunnettOneSided[index][row][column] : kDunnettTwoSided[index][row][column];
 }
 
 }  // namespace detail
@@ -76,8 +73,8 @@ constexpr std::array<int, kDunnettComparisons.size()> kDunnettGroups = [] {
 // continues the line through the last two columns. A df or k below the first
 // key takes the first row or column.
 template <class Value>
-Real interpolate(std::span<const int> rowKeys, std::span<const int> columnKeys, int df, int k,
-                 Value value) {
+Real interpolate(std::span<const int> rowKeys, std::span<const int> columnKeys, int df, int k, Value value)
+{
     const int lastRow = int(rowKeys.size()) - 1;
     const int lastColumn = int(columnKeys.size()) - 1;
     int r = 0;
@@ -107,32 +104,32 @@ Real interpolate(std::span<const int> rowKeys, std::span<const int> columnKeys, 
     return left + g * (inDf(c) - left);
 }
 
-DunnettLevel dunnettLevel(Real alpha) {
+DunnettLevel dunnettLevel(Real alpha)
+{
     return alpha == 0.05L ? DunnettLevel::P05 : DunnettLevel::P01;
 }
 
 }  // namespace
 
-Real QCritical(int df, int k, Real alpha) {
+Real QCritical(int df, int k, Real alpha)
+{
     const auto found = std::find(kRangeAlpha.begin(), kRangeAlpha.end(), alpha);
     if (found == kRangeAlpha.end()) {
         return 0;
     }
     const int level = int(found - kRangeAlpha.begin());
     const RangeTable& table = kStudentizedRange[level];
-    return interpolate(kRangeDf, kRangeMeans, df, k, [&](int row, int column) {
-        return table[row][column] * rangeScale(level, row);
-    });
+    return interpolate(kRangeDf, kRangeMeans, df, k,
+                       [&](int row, int column) { return table[row][column] * rangeScale(level, row); });
 }
 
-Real DunnettCritical(int df, int k, Sides sides, Real alpha) {
+Real DunnettCritical(int df, int k, Sides sides, Real alpha)
+{
     const DunnettLevel level = dunnettLevel(alpha);
     auto lookUp = [&](int groups, Sides tableSides) {
         const std::span<const int> keys(kDunnettGroups.data(), dunnettColumns(tableSides));
         return interpolate(kDunnettDf, keys, df, groups, [&](int row, int column) {
-            return Real(dunnettEntry(tableSides, level, row, column) +
-                        dunnettBase(tableSides, level, row)) /
-                   100;
+            return Real(dunnettEntry(tableSides, level, row, column) + dunnettBase(tableSides, level, row)) / 100;
         });
     };
     // Past its last column the one-sided value rises as the two-sided value
@@ -142,13 +139,13 @@ Real DunnettCritical(int df, int k, Sides sides, Real alpha) {
     // one rises faster, so the estimate errs on the conservative side.
     const int lastOneSided = kDunnettGroups[kDunnettOneSidedColumns - 1];
     if (sides == Sides::One && k > lastOneSided) {
-        return lookUp(lastOneSided, Sides::One) + lookUp(k, Sides::Two) -
-               lookUp(lastOneSided, Sides::Two);
+        return lookUp(lastOneSided, Sides::One) + lookUp(k, Sides::Two) - lookUp(lastOneSided, Sides::Two);
     }
     return lookUp(k, sides);
 }
 
-Real DunnettCriticalInfinite(int p, Sides sides, Real alpha) {
+Real DunnettCriticalInfinite(int p, Sides sides, Real alpha)
+{
     const DunnettInfiniteRow& row = kDunnettInfinite[int(dunnettLevel(alpha))][int(sides)];
     const Real at12 = row[11];
     const Real at15 = row[12];

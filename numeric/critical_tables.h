@@ -47,12 +47,11 @@ namespace detail {
 // 500), columns by the number of means. Entry times rangeScale() is q.
 inline constexpr int kRangeLevels = 3;
 inline constexpr std::array<Real, kRangeLevels> kRangeAlpha = {0.05L, 0.01L, 0.001L};
-inline constexpr std::array<int, 26> kRangeDf = {1,  2,  3,  4,  5,  6,  7,  8,  9,
-                                                 10, 11, 12, 13, 14, 15, 16, 17, 18,
-                                                 19, 20, 24, 30, 40, 60, 120, 500};
-inline constexpr std::array<int, 35> kRangeMeans = {
-    2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
-    20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40, 50, 60, 70, 80, 90, 100};
+inline constexpr std::array<int, 26> kRangeDf = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,  13,
+                                                 14, 15, 16, 17, 18, 19, 20, 24, 30, 40, 60, 120, 500};
+inline constexpr std::array<int, 35> kRangeMeans = {2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
+                                                    14, 15, 16, 17, 18, 19, 20, 22, 24, 26, 28, 30,
+                                                    32, 34, 36, 38, 40, 50, 60, 70, 80, 90, 100};
 using RangeTable = std::array<std::array<std::uint16_t, kRangeMeans.size()>, kRangeDf.size()>;
 extern const std::array<RangeTable, kRangeLevels> kStudentizedRange;
 
@@ -68,8 +67,7 @@ Real rangeScale(int level, int row);
 enum class DunnettLevel { P05, P01 };
 inline constexpr std::array<int, 22> kDunnettDf = {5,  6,  7,  8,  9,  10, 11, 12, 13, 14,  15,
                                                    16, 17, 18, 19, 20, 24, 30, 40, 60, 120, 500};
-inline constexpr std::array<int, 14> kDunnettComparisons = {1, 2,  3,  4,  5,  6,  7,
-                                                            8, 9, 10, 11, 12, 15, 20};
+inline constexpr std::array<int, 14> kDunnettComparisons = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20};
 inline constexpr int kDunnettOneSidedColumns = 9;
 using DunnettOneSidedTable = std::array<std::array<std::uint8_t, kDunnettOneSidedColumns>, kDunnettDf.size()>;
 using DunnettTwoSidedTable = std::array<std::array<std::uint8_t, kDunnettComparisons.size()>, kDunnettDf.size()>;

@@ -25,15 +25,17 @@ constexpr Real kBracketLimit = 1e4000L;
 // x*x, or infinity where the square would overflow. Every caller feeds it to
 // FProbability, whose result for an infinite statistic is the 0 that the
 // overflowed square would have produced, without the overflow.
-Real square(Real x) {
+Real square(Real x)
+{
     return std::fabs(x) > std::sqrt(kLargest) ? kInfinity : x * x;
 }
 
 }  // namespace
 
-Real LogGamma(Real x) {
-    static constexpr std::array<Real, 6> kCoefficients = {
-        76.18009173L, -86.50532033L, 24.01409822L, -1.231739516L, 0.120858003e-2L, -0.536382e-5L};
+Real LogGamma(Real x)
+{
+    static constexpr std::array<Real, 6> kCoefficients = {76.18009173L,  -86.50532033L,   24.01409822L,
+                                                          -1.231739516L, 0.120858003e-2L, -0.536382e-5L};
     Real y = x - 1;
     Real tmp = y + 5.5L;
     tmp = (y + 0.5L) * std::log(tmp) - tmp;
@@ -47,7 +49,8 @@ Real LogGamma(Real x) {
 
 namespace detail {
 
-Real BetaContinuedFraction(Real a, Real b, Real x) {
+Real BetaContinuedFraction(Real a, Real b, Real x)
+{
     const Real qab = a + b;
     const Real qap = a + 1;
     const Real qam = a - 1;
@@ -76,7 +79,8 @@ Real BetaContinuedFraction(Real a, Real b, Real x) {
     return az;
 }
 
-Real GammaSeries(Real a, Real x) {
+Real GammaSeries(Real a, Real x)
+{
     const Real gln = LogGamma(a);
     if (x == 0) {
         return 0;
@@ -92,7 +96,8 @@ Real GammaSeries(Real a, Real x) {
     return sum * std::exp(-x + a * std::log(x) - gln);
 }
 
-Real GCF(Real a, Real x) {
+Real GCF(Real a, Real x)
+{
     const Real gln = LogGamma(a);
     // The first terms hold x squared, which overflows beyond sqrt(largest).
     // There Q is 0 anyway: exp(-x) has underflowed unless a is within about
@@ -132,11 +137,11 @@ Real GCF(Real a, Real x) {
 
 }  // namespace detail
 
-Real IncompleteBeta(Real a, Real b, Real x) {
+Real IncompleteBeta(Real a, Real b, Real x)
+{
     Real bt = 0;
     if (x != 0 && x != 1) {
-        bt = std::exp(LogGamma(a + b) - LogGamma(a) - LogGamma(b) + a * std::log(x) +
-                      b * std::log(1 - x));
+        bt = std::exp(LogGamma(a + b) - LogGamma(a) - LogGamma(b) + a * std::log(x) + b * std::log(1 - x));
     }
     if (x < (a + 1) / (a + b + 2)) {
         return bt * detail::BetaContinuedFraction(a, b, x) / a;
@@ -144,14 +149,16 @@ Real IncompleteBeta(Real a, Real b, Real x) {
     return 1 - bt * detail::BetaContinuedFraction(b, a, 1 - x) / b;
 }
 
-Real GammaQ(Real a, Real x) {
+Real GammaQ(Real a, Real x)
+{
     if (x < a + 1) {
         return 1 - detail::GammaSeries(a, x);
     }
     return detail::GCF(a, x);
 }
 
-Real FProbability(int df1, int df2, Real f) {
+Real FProbability(int df1, int df2, Real f)
+{
     if (f < 0) {
         return 0;
     }
@@ -162,22 +169,26 @@ Real FProbability(int df1, int df2, Real f) {
     return IncompleteBeta(n2 / 2, n1 / 2, n2 / (n2 + scaled));
 }
 
-Real TProbability(int df, Real t) {
+Real TProbability(int df, Real t)
+{
     return FProbability(1, df, square(t));
 }
 
-Real ZProbability(Real z) {
+Real ZProbability(Real z)
+{
     return FProbability(1, kNormalDf, square(z));
 }
 
-Real ChiSquareProbability(int df, Real x) {
+Real ChiSquareProbability(int df, Real x)
+{
     if (x > 1000 || x < 0) {
         return 0;
     }
     return GammaQ(Real(df) / 2, x / 2);
 }
 
-Real InverseZ(Real p) {
+Real InverseZ(Real p)
+{
     // The bisection stops only on the probability difference, so outside
     // (0, 0.5) it could search forever; those arguments are settled here.
     if (!(p > 0)) {
@@ -215,8 +226,8 @@ namespace {
 // `width`; the answer is the last midpoint. Beyond about 1e15 neighbouring long
 // doubles are further apart than 1e-4, so the interval stops shrinking; the
 // search then ends at the last midpoint instead of repeating it forever.
-template <class Tail>
-Real bisectTail(Real p, Real width, Tail tail) {
+template <class Tail> Real bisectTail(Real p, Real width, Tail tail)
+{
     if (!(p > 0)) {
         return MissingValue;
     }
@@ -239,20 +250,22 @@ Real bisectTail(Real p, Real width, Tail tail) {
 
 }  // namespace
 
-Real InverseT(int df, Real p) {
+Real InverseT(int df, Real p)
+{
     return bisectTail(p, 0.0001L, [df](Real t) { return TProbability(df, t) / 2; });
 }
 
-Real InverseF(int df1, int df2, Real p) {
+Real InverseF(int df1, int df2, Real p)
+{
     return bisectTail(p, 0.01L, [df1, df2](Real f) { return FProbability(df1, df2, f); });
 }
 
-Real CriticalT95(int df) {
-    static constexpr std::array<Real, 31> kTable = {
-        -0.000005L, 12.706L, 4.303L, 3.182L, 2.776L, 2.571L, 2.447L, 2.365L,
-        2.306L,     2.262L,  2.228L, 2.201L, 2.179L, 2.160L, 2.145L, 2.131L,
-        2.120L,     2.110L,  2.101L, 2.093L, 2.086L, 2.080L, 2.074L, 2.069L,
-        2.064L,     2.060L,  2.056L, 2.052L, 2.048L, 2.045L, 2.042L};
+Real CriticalT95(int df)
+{
+    static constexpr std::array<Real, 31> kTable = {-0.000005L, 12.706L, 4.303L, 3.182L, 2.776L, 2.571L, 2.447L, 2.365L,
+                                                    2.306L,     2.262L,  2.228L, 2.201L, 2.179L, 2.160L, 2.145L, 2.131L,
+                                                    2.120L,     2.110L,  2.101L, 2.093L, 2.086L, 2.080L, 2.074L, 2.069L,
+                                                    2.064L,     2.060L,  2.056L, 2.052L, 2.048L, 2.045L, 2.042L};
     if (df < 1) {
         return kTable[0];
     }
@@ -271,7 +284,8 @@ Real CriticalT95(int df) {
     return 1.96L;
 }
 
-Real critical_z(int tails, Real alpha) {
+Real critical_z(int tails, Real alpha)
+{
     struct Row {
         Real alpha;
         Real oneTail;

@@ -48,13 +48,18 @@ struct Table {
     std::vector<std::vector<Real>> computed;
 
     Table(std::string tableName, std::vector<int> rowKeys, std::vector<int> columnKeys)
-        : name(std::move(tableName)), dfs(std::move(rowKeys)), columns(std::move(columnKeys)),
-          scaled(dfs.size(), std::vector<long>(columns.size())),
-          decimals(dfs.size(), std::vector<int>(columns.size())),
-          computed(dfs.size(), std::vector<Real>(columns.size())) {}
+        : name(std::move(tableName))
+        , dfs(std::move(rowKeys))
+        , columns(std::move(columnKeys))
+        , scaled(dfs.size(), std::vector<long>(columns.size()))
+        , decimals(dfs.size(), std::vector<int>(columns.size()))
+        , computed(dfs.size(), std::vector<Real>(columns.size()))
+    {
+    }
 };
 
-long powerOfTen(int decimals) {
+long powerOfTen(int decimals)
+{
     long result = 1;
     while (decimals-- > 0) {
         result *= 10;
@@ -62,7 +67,8 @@ long powerOfTen(int decimals) {
     return result;
 }
 
-std::string formatScaled(long scaled, int decimals) {
+std::string formatScaled(long scaled, int decimals)
+{
     const long unit = powerOfTen(decimals);
     std::ostringstream out;
     out << scaled / unit;
@@ -73,42 +79,44 @@ std::string formatScaled(long scaled, int decimals) {
     return out.str();
 }
 
-std::string rangeName(int level) {
+std::string rangeName(int level)
+{
     static const char* const kNames[] = {"q0.05", "q0.01", "q0.001"};
     return kNames[level];
 }
 
-std::string dunnettName(Sides sides, DunnettLevel level, bool infinite) {
+std::string dunnettName(Sides sides, DunnettLevel level, bool infinite)
+{
     return std::string("dunnett-") + (infinite ? "inf-" : "") + (sides == Sides::One ? "one" : "two") +
            (level == DunnettLevel::P05 ? "-0.05" : "-0.01");
 }
 
-std::vector<int> dunnettColumnKeys(Sides sides) {
-    return {detail::kDunnettComparisons.begin(),
-            detail::kDunnettComparisons.begin() + detail::dunnettColumns(sides)};
+std::vector<int> dunnettColumnKeys(Sides sides)
+{
+    return {detail::kDunnettComparisons.begin(), detail::kDunnettComparisons.begin() + detail::dunnettColumns(sides)};
 }
 
 constexpr Sides kSides[] = {Sides::One, Sides::Two};
 constexpr DunnettLevel kDunnettLevels[] = {DunnettLevel::P05, DunnettLevel::P01};
 
 // The tables in the order of the CSV, empty.
-std::vector<Table> emptyTables() {
+std::vector<Table> emptyTables()
+{
     std::vector<Table> tables;
     for (int level = 0; level < detail::kRangeLevels; ++level) {
         Table table(rangeName(level), {detail::kRangeDf.begin(), detail::kRangeDf.end()},
                     {detail::kRangeMeans.begin(), detail::kRangeMeans.end()});
         for (std::size_t row = 0; row < table.dfs.size(); ++row) {
-            std::fill(table.decimals[row].begin(), table.decimals[row].end(),
-                      detail::rangeDecimals(level, int(row)));
+            std::fill(table.decimals[row].begin(), table.decimals[row].end(), detail::rangeDecimals(level, int(row)));
         }
         tables.push_back(std::move(table));
     }
     for (const bool infinite : {false, true}) {
         for (const DunnettLevel level : kDunnettLevels) {
             for (const Sides sides : kSides) {
-                std::vector<int> dfs = infinite ? std::vector<int>{0}
-                                                : std::vector<int>(detail::kDunnettDf.begin(),
-                                                                   detail::kDunnettDf.end());
+                std::vector<int> dfs = infinite
+                                           ? std::vector<int>{0}
+                                           : std::vector<int>(detail::kDunnettDf.begin(), detail::kDunnettDf.end());
                 Table table(dunnettName(sides, level, infinite), std::move(dfs),
                             infinite ? dunnettColumnKeys(Sides::Two) : dunnettColumnKeys(sides));
                 for (auto& row : table.decimals) {
@@ -121,8 +129,8 @@ std::vector<Table> emptyTables() {
     return tables;
 }
 
-template <class Tables>
-auto& findTable(Tables& tables, const std::string& name) {
+template <class Tables> auto& findTable(Tables& tables, const std::string& name)
+{
     for (auto& table : tables) {
         if (table.name == name) {
             return table;
@@ -132,7 +140,8 @@ auto& findTable(Tables& tables, const std::string& name) {
     std::exit(1);
 }
 
-std::vector<Table> committedTables() {
+std::vector<Table> committedTables()
+{
     std::vector<Table> tables = emptyTables();
     for (int level = 0; level < detail::kRangeLevels; ++level) {
         Table& table = tables[level];
@@ -147,9 +156,8 @@ std::vector<Table> committedTables() {
             Table& table = findTable(tables, dunnettName(sides, level, false));
             for (std::size_t row = 0; row < table.dfs.size(); ++row) {
                 for (std::size_t column = 0; column < table.columns.size(); ++column) {
-                    table.scaled[row][column] =
-                        detail::dunnettEntry(sides, level, int(row), int(column)) +
-                        detail::dunnettBase(sides, level, int(row));
+                    table.scaled[row][column] = detail::dunnettEntry(sides, level, int(row), int(column)) +
+                                                detail::dunnettBase(sides, level, int(row));
                 }
             }
             Table& infinite = findTable(tables, dunnettName(sides, level, true));
@@ -162,15 +170,14 @@ std::vector<Table> committedTables() {
     return tables;
 }
 
-int printTables() {
+int printTables()
+{
     for (const Table& table : committedTables()) {
         for (std::size_t row = 0; row < table.dfs.size(); ++row) {
             for (std::size_t column = 0; column < table.columns.size(); ++column) {
-                std::cout << table.name << ','
-                          << (table.dfs[row] == 0 ? std::string() : std::to_string(table.dfs[row]))
+                std::cout << table.name << ',' << (table.dfs[row] == 0 ? std::string() : std::to_string(table.dfs[row]))
                           << ',' << table.columns[column] << ','
-                          << formatScaled(table.scaled[row][column], table.decimals[row][column])
-                          << '\n';
+                          << formatScaled(table.scaled[row][column], table.decimals[row][column]) << '\n';
             }
         }
     }
@@ -187,7 +194,8 @@ struct Printed {
     std::vector<const char*> values;
 };
 
-const std::vector<Printed>& printedValues() {
+const std::vector<Printed>& printedValues()
+{
     static const std::vector<Printed> kPrinted = {
         {"q0.05", 1, {2, 3, 10, 100}, {"17.97", "26.98", "49.07", "79.98"}},
         {"q0.05", 10, {2, 3, 10, 100}, {"3.151", "3.877", "5.599", "8.276"}},
@@ -208,23 +216,32 @@ const std::vector<Printed>& printedValues() {
         {"dunnett-two-0.01", 5, {1, 2, 3, 9, 20}, {"4.03", "4.63", "4.98", "5.89", "6.52"}},
         {"dunnett-two-0.01", 120, {1, 2, 3, 9, 20}, {"2.62", "2.85", "2.97", "3.29", "3.51"}},
         {"dunnett-two-0.01", 500, {1, 2, 3, 9, 20}, {"2.58", "2.79", "2.92", "3.22", "3.42"}},
-        {"dunnett-inf-one-0.05", 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20},
-         {"1.65", "1.92", "2.06", "2.16", "2.24", "2.29", "2.34", "2.38", "2.42", "2.45", "2.48",
-          "2.50", "2.57", "2.64"}},
-        {"dunnett-inf-two-0.05", 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20},
-         {"1.96", "2.21", "2.35", "2.44", "2.51", "2.57", "2.61", "2.65", "2.69", "2.72", "2.74",
-          "2.77", "2.83", "2.91"}},
-        {"dunnett-inf-one-0.01", 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20},
-         {"2.33", "2.56", "2.69", "2.77", "2.84", "2.89", "2.94", "2.97", "3.00", "3.03", "3.06",
-          "3.08", "3.14", "3.21"}},
-        {"dunnett-inf-two-0.01", 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20},
-         {"2.58", "2.79", "2.92", "3.00", "3.06", "3.11", "3.15", "3.19", "3.22", "3.25", "3.27",
-          "3.29", "3.35", "3.42"}},
+        {"dunnett-inf-one-0.05",
+         0,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20},
+         {"1.65", "1.92", "2.06", "2.16", "2.24", "2.29", "2.34", "2.38", "2.42", "2.45", "2.48", "2.50", "2.57",
+          "2.64"}},
+        {"dunnett-inf-two-0.05",
+         0,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20},
+         {"1.96", "2.21", "2.35", "2.44", "2.51", "2.57", "2.61", "2.65", "2.69", "2.72", "2.74", "2.77", "2.83",
+          "2.91"}},
+        {"dunnett-inf-one-0.01",
+         0,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20},
+         {"2.33", "2.56", "2.69", "2.77", "2.84", "2.89", "2.94", "2.97", "3.00", "3.03", "3.06", "3.08", "3.14",
+          "3.21"}},
+        {"dunnett-inf-two-0.01",
+         0,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20},
+         {"2.58", "2.79", "2.92", "3.00", "3.06", "3.11", "3.15", "3.19", "3.22", "3.25", "3.27", "3.29", "3.35",
+          "3.42"}},
     };
     return kPrinted;
 }
 
-int indexOf(const std::vector<int>& keys, int key) {
+int indexOf(const std::vector<int>& keys, int key)
+{
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (keys[i] == key) {
             return int(i);
@@ -235,7 +252,8 @@ int indexOf(const std::vector<int>& keys, int key) {
 }
 
 // Fills in `computed` and its rounding for every table.
-void computeTables(std::vector<Table>& tables) {
+void computeTables(std::vector<Table>& tables)
+{
     auto solve = [](const StudentizedStatistic& statistic, int df, Real alpha) {
         return statistic.quantile(df == kInfinityKey ? kInfiniteDf : df, alpha);
     };
@@ -287,7 +305,8 @@ void computeTables(std::vector<Table>& tables) {
 
 // Puts the printed values in place and returns the CSV of those that differ
 // from the computed rounding.
-std::string keepPrintedValues(std::vector<Table>& tables) {
+std::string keepPrintedValues(std::vector<Table>& tables)
+{
     std::ostringstream csv;
     csv << "table,df,k,printed,computed,printed minus computed\n";
     char buffer[64];
@@ -303,10 +322,10 @@ std::string keepPrintedValues(std::vector<Table>& tables) {
                 continue;
             }
             const Real computed = table.computed[row][column];
-            csv << table.name << ',' << (printed.df == 0 ? std::string() : std::to_string(printed.df))
-                << ',' << printed.columns[i] << ',' << printed.values[i] << ',';
-            std::snprintf(buffer, sizeof buffer, "%.*Lf,%+.*Lf\n", decimals + 4, computed,
-                          decimals + 4, value - computed);
+            csv << table.name << ',' << (printed.df == 0 ? std::string() : std::to_string(printed.df)) << ','
+                << printed.columns[i] << ',' << printed.values[i] << ',';
+            std::snprintf(buffer, sizeof buffer, "%.*Lf,%+.*Lf\n", decimals + 4, computed, decimals + 4,
+                          value - computed);
             csv << buffer;
             table.scaled[row][column] = scaled;
         }
@@ -316,8 +335,8 @@ std::string keepPrintedValues(std::vector<Table>& tables) {
 
 // Rows of integers, one C++ braced row per line with a trailing comment.
 template <class Entry>
-void writeRows(std::ostream& out, const std::vector<std::string>& comments, Entry entry, int rows,
-               int columns) {
+void writeRows(std::ostream& out, const std::vector<std::string>& comments, Entry entry, int rows, int columns)
+{
     for (int row = 0; row < rows; ++row) {
         out << "        {{";
         for (int column = 0; column < columns; ++column) {
@@ -327,18 +346,21 @@ void writeRows(std::ostream& out, const std::vector<std::string>& comments, Entr
     }
 }
 
-std::string dfComment(int df) {
+std::string dfComment(int df)
+{
     return df == kInfinityKey ? "infinity" : "df " + std::to_string(df);
 }
 
-void checkRange(const Table& table, long low, long high, long value) {
+void checkRange(const Table& table, long low, long high, long value)
+{
     if (value < low || value > high) {
         std::cerr << table.name << ": " << value << " does not fit its stored form\n";
         std::exit(1);
     }
 }
 
-std::string tableSource(const std::vector<Table>& tables) {
+std::string tableSource(const std::vector<Table>& tables)
+{
     std::ostringstream out;
     out << "// Generated by `ombrix-critical-tables --generate`: change the generator in\n"
            "// tools/, not this file.\n"
@@ -359,18 +381,21 @@ std::string tableSource(const std::vector<Table>& tables) {
             comments.push_back(dfComment(df));
         }
         out << "    // " << table.name << ", columns k = 2 to 20, 22 to 40 by 2, 50 to 100 by 10\n    {{\n";
-        writeRows(out, comments, [&](int row, int column) {
-            const long value = table.scaled[row][column];
-            checkRange(table, 0, 65535, value);
-            return std::to_string(value);
-        }, int(table.dfs.size()), int(table.columns.size()));
+        writeRows(
+            out, comments,
+            [&](int row, int column) {
+                const long value = table.scaled[row][column];
+                checkRange(table, 0, 65535, value);
+                return std::to_string(value);
+            },
+            int(table.dfs.size()), int(table.columns.size()));
         out << "    }},\n";
     }
     out << "}};\n";
 
     for (const Sides sides : kSides) {
-        out << "\nconst std::array<Dunnett" << (sides == Sides::One ? "One" : "Two")
-            << "SidedTable, 2> kDunnett" << (sides == Sides::One ? "One" : "Two") << "Sided = {{\n";
+        out << "\nconst std::array<Dunnett" << (sides == Sides::One ? "One" : "Two") << "SidedTable, 2> kDunnett"
+            << (sides == Sides::One ? "One" : "Two") << "Sided = {{\n";
         for (const DunnettLevel level : kDunnettLevels) {
             const Table& table = findTable(tables, dunnettName(sides, level, false));
             std::vector<std::string> comments;
@@ -380,11 +405,14 @@ std::string tableSource(const std::vector<Table>& tables) {
             }
             out << "    // " << table.name << ", columns p = " << (sides == Sides::One ? "1 to 9" : "1 to 12, 15, 20")
                 << "; value = (entry + base) / 100\n    {{\n";
-            writeRows(out, comments, [&](int row, int column) {
-                const long value = table.scaled[row][column] - detail::dunnettBase(sides, level, row);
-                checkRange(table, 0, 255, value);
-                return std::to_string(value);
-            }, int(table.dfs.size()), int(table.columns.size()));
+            writeRows(
+                out, comments,
+                [&](int row, int column) {
+                    const long value = table.scaled[row][column] - detail::dunnettBase(sides, level, row);
+                    checkRange(table, 0, 255, value);
+                    return std::to_string(value);
+                },
+                int(table.dfs.size()), int(table.columns.size()));
             out << "    }},\n";
         }
         out << "}};\n";
@@ -400,16 +428,17 @@ std::string tableSource(const std::vector<Table>& tables) {
             comments.push_back(dunnettName(sides, level, true));
             rows.push_back(&findTable(tables, dunnettName(sides, level, true)));
         }
-        writeRows(out, comments, [&](int row, int column) {
-            return formatScaled(rows[row]->scaled[0][column], 2) + "L";
-        }, 2, int(rows[0]->columns.size()));
+        writeRows(
+            out, comments, [&](int row, int column) { return formatScaled(rows[row]->scaled[0][column], 2) + "L"; }, 2,
+            int(rows[0]->columns.size()));
         out << "    }},\n";
     }
     out << "}};\n// clang-format on\n\n}  // namespace ombrix::numeric::detail\n";
     return out.str();
 }
 
-void writeFile(const std::string& path, const std::string& text) {
+void writeFile(const std::string& path, const std::string& text)
+{
     std::ofstream file(path, std::ios::binary);
     file << text;
     if (!file) {
@@ -418,22 +447,23 @@ void writeFile(const std::string& path, const std::string& text) {
     }
 }
 
-int generateTables(const std::string& sourceDir) {
+int generateTables(const std::string& sourceDir)
+{
     const auto start = std::chrono::steady_clock::now();
     std::vector<Table> tables = emptyTables();
     computeTables(tables);
     const std::string kept = keepPrintedValues(tables);
     writeFile(sourceDir + "/numeric/critical_table_data.cpp", tableSource(tables));
     writeFile(sourceDir + "/tools/kept_printed_values.csv", kept);
-    const auto seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::cerr << "tables written in " << seconds << " s\n";
     return 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "--print" && argc == 2) {
         return printTables();

@@ -117,9 +117,9 @@ int main(int argc, char** argv)
                                "12", "12", "13", "13", "13", "13", "14", "14", "14", "14", "15", "15", "15",
                                "16", "16", "17", "17", "17", "18", "18", "18", "18", "19", "19", "19", "20",
                                "20", "20", "20", "20", "22", "23", "24", "24", "24", "24", "25"};
-        const char* distance[] = {"2",  "10", "4",  "22", "16", "10", "18", "26", "34", "17", "28", "14", "20",
-                                  "24", "28", "26", "34", "34", "46", "26", "36", "60", "80", "20", "26", "54",
-                                  "32", "40", "32", "40", "50", "42", "56", "76", "84", "36", "46", "68", "32",
+        const char* distance[] = {"2",  "10", "4",  "22", "16", "10", "18", "26", "34", "17",  "28", "14", "20",
+                                  "24", "28", "26", "34", "34", "46", "26", "36", "60", "80",  "20", "26", "54",
+                                  "32", "40", "32", "40", "50", "42", "56", "76", "84", "36",  "46", "68", "32",
                                   "48", "52", "56", "64", "66", "54", "70", "92", "93", "120", "85"};
         for (int row = 0; row < 50; ++row) {
             ombrix::core::enterCellText(d, row, 0, speed[row], '.', nullptr);
@@ -154,8 +154,7 @@ int main(int argc, char** argv)
         d.table.setRowTitle(2, "Red hair");
         d.table.setRowTitle(3, "Blond hair");
         notes(d, {"Hair and eye colour of 592 statistics students, from Snee (1974),",
-                  "Graphical display of two-way contingency tables, The American",
-                  "Statistician 28, 9-12."});
+                  "Graphical display of two-way contingency tables, The American", "Statistician 28, 9-12."});
         ok &= save(d, folder, "hair_eye_colour_table.OXD");
     }
     {
@@ -163,13 +162,13 @@ int main(int argc, char** argv)
         d.chooseFormat(DataFormat::MultipleRegression);
         d.table.setTitle("Stack loss of a nitric acid plant");
         typeColumn(d, 0, "Stack loss", {"42", "37", "37", "28", "18", "18", "19", "20", "15", "14", "14",
-                                         "13", "11", "12", "8",  "7",  "8",  "8",  "9",  "15", "15"});
+                                        "13", "11", "12", "8",  "7",  "8",  "8",  "9",  "15", "15"});
         typeColumn(d, 1, "Air flow", {"80", "80", "75", "62", "62", "62", "62", "62", "58", "58", "58",
-                                       "58", "58", "58", "50", "50", "50", "50", "50", "56", "70"});
+                                      "58", "58", "58", "50", "50", "50", "50", "50", "56", "70"});
         typeColumn(d, 2, "Water temp", {"27", "27", "25", "24", "22", "23", "24", "24", "23", "18", "18",
-                                         "17", "18", "19", "18", "18", "19", "19", "20", "20", "20"});
+                                        "17", "18", "19", "18", "18", "19", "19", "20", "20", "20"});
         typeColumn(d, 3, "Acid conc", {"89", "88", "90", "87", "87", "87", "93", "93", "87", "80", "89",
-                                        "88", "82", "93", "89", "86", "72", "79", "80", "82", "91"});
+                                       "88", "82", "93", "89", "86", "72", "79", "80", "82", "91"});
         d.choices.DependentColumn = 0;
         d.choices.IndependentColumns[1] = d.choices.IndependentColumns[2] = d.choices.IndependentColumns[3] = true;
         notes(d, {"21 days of operation of a plant oxidising ammonia to nitric acid: the",

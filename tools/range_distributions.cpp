@@ -21,7 +21,8 @@ struct Rule {
 // more, so ten nodes on panels of width 1/8 (outer) and 1/2 (inner) integrate
 // them to long double rounding: halving both widths changes no quantile by
 // more than 1e-14 relative, while doubling them already costs 1e-9.
-Rule gaussLegendre(Real from, Real to, int panels, int points) {
+Rule gaussLegendre(Real from, Real to, int panels, int points)
+{
     std::vector<Real> x(points);
     std::vector<Real> w(points);
     for (int i = 0; i < points; ++i) {
@@ -58,11 +59,18 @@ Rule gaussLegendre(Real from, Real to, int panels, int points) {
 }
 
 // P(Z > x) and P(Z < x), each accurate in its own small tail.
-Real upperNormal(Real x) { return std::erfc(x / kSqrt2) / 2; }
-Real lowerNormal(Real x) { return std::erfc(-x / kSqrt2) / 2; }
+Real upperNormal(Real x)
+{
+    return std::erfc(x / kSqrt2) / 2;
+}
+Real lowerNormal(Real x)
+{
+    return std::erfc(-x / kSqrt2) / 2;
+}
 
 // P(a < Z < b) for a <= b, from whichever tails avoid cancellation.
-Real normalBetween(Real a, Real b) {
+Real normalBetween(Real a, Real b)
+{
     if (a >= 0) {
         return upperNormal(a) - upperNormal(b);
     }
@@ -80,15 +88,15 @@ struct InnerRule {
     std::vector<Real> weightedDensity;
 };
 
-const InnerRule& innerRule() {
+const InnerRule& innerRule()
+{
     static const InnerRule rule = [] {
         const Rule base = gaussLegendre(-10, 10, 40, 10);
         InnerRule inner;
         inner.nodes = base.nodes;
         for (std::size_t i = 0; i < base.nodes.size(); ++i) {
             const Real z = base.nodes[i];
-            inner.weightedDensity.push_back(base.weights[i] * std::exp(-z * z / 2) /
-                                            std::sqrt(2 * kPi));
+            inner.weightedDensity.push_back(base.weights[i] * std::exp(-z * z / 2) / std::sqrt(2 * kPi));
         }
         return inner;
     }();
@@ -96,8 +104,8 @@ const InnerRule& innerRule() {
 }
 
 // Integral of density(z) * probability(z)^power over z.
-template <class Probability>
-Real integrateOverNormal(int power, Probability probability) {
+template <class Probability> Real integrateOverNormal(int power, Probability probability)
+{
     const InnerRule& rule = innerRule();
     Real sum = 0;
     for (std::size_t i = 0; i < rule.nodes.size(); ++i) {
@@ -113,25 +121,29 @@ constexpr int kPoints = 10;
 
 }  // namespace
 
-Real rangeTail(int k, Real w) {
+Real rangeTail(int k, Real w)
+{
     // P(range <= w) = k * integral of density(z) * P(z < Z < z + w)^(k-1) dz,
     // with z the smallest of the k.
     return 1 - k * integrateOverNormal(k - 1, [w](Real z) { return normalBetween(z, z + w); });
 }
 
-Real dunnettOneSidedTail(int p, Real w) {
+Real dunnettOneSidedTail(int p, Real w)
+{
     // Given the control Z_0 = z, each Z_i - z <= sqrt(2) w independently.
     const Real c = kSqrt2 * w;
     return 1 - integrateOverNormal(p, [c](Real z) { return lowerNormal(z + c); });
 }
 
-Real dunnettTwoSidedTail(int p, Real w) {
+Real dunnettTwoSidedTail(int p, Real w)
+{
     const Real c = kSqrt2 * w;
     return 1 - integrateOverNormal(p, [c](Real z) { return normalBetween(z - c, z + c); });
 }
 
 StudentizedStatistic::StudentizedStatistic(std::function<Real(Real)> tail)
-    : m_tail(std::move(tail)) {
+    : m_tail(std::move(tail))
+{
     const Rule rule = gaussLegendre(0, kOuterLimit, kOuterPanels, kPoints);
     for (std::size_t j = 0; j < rule.nodes.size(); ++j) {
         const Real w = rule.nodes[j];
@@ -141,7 +153,8 @@ StudentizedStatistic::StudentizedStatistic(std::function<Real(Real)> tail)
     }
 }
 
-Real StudentizedStatistic::upperTail(int df, Real x) const {
+Real StudentizedStatistic::upperTail(int df, Real x) const
+{
     if (df == kInfiniteDf) {
         return m_tail(x);
     }
@@ -154,14 +167,15 @@ Real StudentizedStatistic::upperTail(int df, Real x) const {
     const Real inverseSquare = 1 / (x * x);
     Real sum = 0;
     for (std::size_t j = 0; j < m_weightedTail.size(); ++j) {
-        const Real logDensity = logConstant + (df - 1) * (m_logNodes[j] - logX) -
-                                half * m_squaredNodes[j] * inverseSquare;
+        const Real logDensity =
+            logConstant + (df - 1) * (m_logNodes[j] - logX) - half * m_squaredNodes[j] * inverseSquare;
         sum += m_weightedTail[j] * std::exp(logDensity);
     }
     return sum;
 }
 
-Real StudentizedStatistic::quantile(int df, Real alpha) const {
+Real StudentizedStatistic::quantile(int df, Real alpha) const
+{
     Real lo = 1;
     Real hi = 1;
     while (upperTail(df, lo) < alpha) {

@@ -46,7 +46,7 @@ bool choosePostTestItem(AnalysisChoices& choices, int index, bool onlyIfSignific
     static constexpr struct {
         M method;
         P pairs;
-    } effects[] = {{M::Tukey, P::All},      {M::Bonferroni, P::Selected}, {M::Bonferroni, P::All},
+    } effects[] = {{M::Tukey, P::All},      {M::Bonferroni, P::Selected},    {M::Bonferroni, P::All},
                    {M::Tukey, P::All},      {M::StudentNewmanKeuls, P::All}, {M::Dunnett, P::VersusControl},
                    {M::LinearTrend, P::All}};
     if (index < 0 || index > 6)

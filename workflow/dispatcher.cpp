@@ -59,8 +59,8 @@ bool hasReport(const ResultsBuffer& results)
 void runAnalysis(DataSet& dataSet, CalculationTarget& target, const std::function<int()>& analysis)
 {
     CalculationScope busy(target.progress, target.view);
-    target.reportCode = analyses::WriteReport(target.results, dataSet.table.title(),
-                                              [&](ResultsBuffer&) { return analysis(); });
+    target.reportCode =
+        analyses::WriteReport(target.results, dataSet.table.title(), [&](ResultsBuffer&) { return analysis(); });
     dataSet.resultsStale = false;
 }
 
@@ -109,8 +109,7 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
     // Only a post test on selected pairs can be left without a pair; a test
     // of one or two columns has no post test and runs whatever that list says.
     if (choices.ColumnCategory == ColumnCategory::ThreeOrMore && choices.PostTestPairs == PostTestPairs::Selected &&
-        choices.PostTestMethod == PostTestMethod::Bonferroni &&
-        !anyAnalysedPairSelected(choices, analysed)) {
+        choices.PostTestMethod == PostTestMethod::Bonferroni && !anyAnalysedPairSelected(choices, analysed)) {
         showMessage(dataSet, target, NoPairSelectedMessage);
         return CalculateOutcome::Message;
     }
@@ -269,8 +268,7 @@ CalculateOutcome multipleRegressionDispatch(DataSet& dataSet, CalculationTarget&
     input.multipleRegression = choices.MultRegAnalysis;
     input.dependentColumn = dependent;
     input.independentColumns = choices.IndependentColumns;
-    runAnalysis(dataSet, target,
-                [&] { return analyses::MultipleRegressionAnalysis(work, input, target.results); });
+    runAnalysis(dataSet, target, [&] { return analyses::MultipleRegressionAnalysis(work, input, target.results); });
     return CalculateOutcome::Calculated;
 }
 
@@ -311,8 +309,7 @@ std::array<std::string, 4> twoByTwoTitles(const core::TwoByTwoRecord& record)
 {
     using core::TwoByTwoRecord;
     const std::string* sources[4] = {&record.titles[TwoByTwoRecord::Row1], &record.titles[TwoByTwoRecord::Row2],
-                                     &record.titles[TwoByTwoRecord::Column1],
-                                     &record.titles[TwoByTwoRecord::Column2]};
+                                     &record.titles[TwoByTwoRecord::Column1], &record.titles[TwoByTwoRecord::Column2]};
     static const char* const defaults[4] = {"Top row ", "Bottom row", "Column A", "Column B"};
     std::array<std::string, 4> titles;
     for (int i = 0; i < 4; ++i) {

@@ -115,8 +115,7 @@ void CalculationProgress::ShowCalcStatus(std::string_view message, Real approxim
     m_view->showMessage(message);
     m_view->showCancelButton(m_approximatePShown ? UseApproximateCaption : InterruptCaption);
     if (m_approximatePShown)
-        m_view->showFigure(StatusFigure::ApproximateP, ApproximatePCaption,
-                           approximatePText(approximateP));
+        m_view->showFigure(StatusFigure::ApproximateP, ApproximatePCaption, approximatePText(approximateP));
 }
 
 void CalculationProgress::HideCalcStatus()
@@ -152,11 +151,9 @@ int CalculationProgress::CalcProgress(Real percentDone)
         return ProgressTooLong;
 
     if (m_view) {
-        m_view->showFigure(StatusFigure::PercentDone, PercentDoneCaption,
-                           formatted("%3.1Lf", percent));
+        m_view->showFigure(StatusFigure::PercentDone, PercentDoneCaption, formatted("%3.1Lf", percent));
         m_view->showFigure(StatusFigure::SecondsLeft, SecondsLeftCaption,
-                           seconds > TooLongSeconds ? std::string(MoreThanTenMinutesText)
-                                                    : std::to_string(seconds));
+                           seconds > TooLongSeconds ? std::string(MoreThanTenMinutesText) : std::to_string(seconds));
     }
     return ProgressContinue;
 }

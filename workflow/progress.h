@@ -34,8 +34,7 @@ public:
 // Texts the engine hands to the view.
 inline constexpr std::string_view PleaseWaitMessage = "Performing calculations, please wait...";
 inline constexpr std::string_view InterruptCaption = "Interrupt calculation";
-inline constexpr std::string_view UseApproximateCaption =
-    "Cancel exact calculations. Display approximate answer.";
+inline constexpr std::string_view UseApproximateCaption = "Cancel exact calculations. Display approximate answer.";
 inline constexpr std::string_view ApproximatePCaption = "Approximate P = ";
 inline constexpr std::string_view PercentDoneCaption = "Percentage Done = ";
 inline constexpr std::string_view SecondsLeftCaption = "Seconds Left = ";
@@ -60,8 +59,7 @@ public:
     virtual void showCancelButton(std::string_view /*caption*/) {}
     virtual void hideCancelButton() {}
     // Shows the caption and value of one figure, replacing an earlier value.
-    virtual void showFigure(StatusFigure /*figure*/, std::string_view /*caption*/,
-                            std::string_view /*value*/) {}
+    virtual void showFigure(StatusFigure /*figure*/, std::string_view /*caption*/, std::string_view /*value*/) {}
     // Hides all three figures and clears their values.
     virtual void hideFigures() {}
     // A one-shot timer: when it expires the view calls

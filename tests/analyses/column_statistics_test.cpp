@@ -80,18 +80,42 @@ TEST_F(ColumnStatisticsTest, EdgeColumns)
         {"five values", {1, 2, 3, 4, 6}, 5, 3.2L, 1.9235384061671346L, 3, true, ">0.10"},
         {"five equal values", {5, 5, 5, 5, 5}, 5, 5, 0, 5, false, ""},
         // Row 2 blank, row 4 excluded: the even count's median is the mean of the middle two.
-        {"blank and excluded", {3, MissingValue, 5, 100}, 2, 4, 1.4142135623730951L, 4, false, "Too few values", true, 3},
+        {"blank and excluded",
+         {3, MissingValue, 5, 100},
+         2,
+         4,
+         1.4142135623730951L,
+         4,
+         false,
+         "Too few values",
+         true,
+         3},
         {"1E2470", {1e2470L, 2e2470L, 3e2470L}, 3, 2e2470L, 1e2470L, 2e2470L, false, "Too few values"},
-        {"1E2500", {1e2500L, 2e2500L, 3e2500L, 4e2500L, 6e2500L}, 5, 3.2e2500L, 1.9235384061671346e2500L, 3e2500L,
-         true, ">0.10"},
+        {"1E2500",
+         {1e2500L, 2e2500L, 3e2500L, 4e2500L, 6e2500L},
+         5,
+         3.2e2500L,
+         1.9235384061671346e2500L,
+         3e2500L,
+         true,
+         ">0.10"},
         // 1..10001: every value of a full column is used; a uniform sample
         // this large is plainly not normal.
         {"full column", sequence(1, core::TableRows), 10001, 5001, 2887.184355042123L, 5001, true, "<0.0001"},
         // 1, 11, 5 times 1E4931: the upper limit is beyond the range and stays blank.
-        {"near the top", {1e4931L, 1.1e4932L, 5e4931L}, 3, 5.666666666666667e4931L, 5.0332229568471664e4931L, 5e4931L,
-         false, "Too few values", false},
+        {"near the top",
+         {1e4931L, 1.1e4932L, 5e4931L},
+         3,
+         5.666666666666667e4931L,
+         5.0332229568471664e4931L,
+         5e4931L,
+         false,
+         "Too few values",
+         false},
     };
-    const auto near = [](Real value, Real expected) { return std::fabs(value - expected) <= 1e-15L * std::fabs(expected); };
+    const auto near = [](Real value, Real expected) {
+        return std::fabs(value - expected) <= 1e-15L * std::fabs(expected);
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         table = std::make_unique<DataTable>();
@@ -203,7 +227,7 @@ TEST_F(ColumnStatisticsTest, GridTextsForThePValue)
         const char* text;
         const char* verdict;
     } cases[] = {
-        {0.2L, true, ">0.10", "Yes"},     {0.10L, true, "0.1000", "Yes"}, {0.05L, false, "0.0500", "No"},
+        {0.2L, true, ">0.10", "Yes"},       {0.10L, true, "0.1000", "Yes"},      {0.05L, false, "0.0500", "No"},
         {0.00005L, false, "<0.0001", "No"}, {0.0123456L, false, "0.0123", "No"},
     };
     for (const auto& c : cases) {
@@ -228,8 +252,14 @@ TEST(ColumnStatisticsNist, CertifiedMeanAndSD)
         const Real error = std::fabs(value - certified) / std::fabs(certified);
         return value == certified ? 19 : static_cast<double>(-std::log10(error));
     };
-    for (const auto& [name, minimumLre] : {std::pair{"Lew", 13}, {"Lottery", 13}, {"Mavro", 13}, {"Michelso", 13},
-                                           {"NumAcc1", 13}, {"NumAcc2", 13}, {"NumAcc3", 10}, {"NumAcc4", 10},
+    for (const auto& [name, minimumLre] : {std::pair{"Lew", 13},
+                                           {"Lottery", 13},
+                                           {"Mavro", 13},
+                                           {"Michelso", 13},
+                                           {"NumAcc1", 13},
+                                           {"NumAcc2", 13},
+                                           {"NumAcc3", 10},
+                                           {"NumAcc4", 10},
                                            {"PiDigits", 13}}) {
         std::ifstream in(dir + name + ".dat");
         Real mean = 0, sd = 0;
@@ -244,8 +274,8 @@ TEST(ColumnStatisticsNist, CertifiedMeanAndSD)
                 sd = std::strtold(line.substr(line.find(':') + 1).c_str(), nullptr);
             else if (line.rfind("Data: Y", 0) == 0)
                 inData = true;
-            else if (inData && line.find_first_of("0123456789") != std::string::npos
-                     && std::istringstream(line) >> value)
+            else if (inData && line.find_first_of("0123456789") != std::string::npos &&
+                     std::istringstream(line) >> value)
                 core::enterCellText(*dataSet, row++, 0, value, '.', nullptr);
         }
         ASSERT_GT(row, 0) << name;

@@ -34,6 +34,8 @@ struct GuardCase {
 
 TEST(FaultGuard, MapsFaultsToCodes)
 {
+    // One case a line reads best here.
+    // clang-format off
     const GuardCase cases[] = {
         {"clean run", [] { sink = one / 3; return 0; }, error_code::None},
         {"underflow to zero", [] { sink = tiny * tiny; return 0; }, error_code::None},
@@ -60,6 +62,7 @@ TEST(FaultGuard, MapsFaultsToCodes)
         {"flag before throw", []() -> int { sink = one / zero; throw std::out_of_range("index"); },
          error_code::DivideByZero},
     };
+    // clang-format on
     for (const GuardCase& c : cases)
         EXPECT_EQ(runGuarded(c.analysis), c.code) << c.name;
 }
@@ -71,7 +74,11 @@ TEST(FaultGuard, RestoresTheCallersFlags)
     // The caller's flag does not count against the analysis...
     EXPECT_EQ(runGuarded([] { return 0; }), error_code::None);
     // ...and the analysis's flags do not reach the caller.
-    EXPECT_EQ(runGuarded([] { sink = one / zero; return 0; }), error_code::DivideByZero);
+    EXPECT_EQ(runGuarded([] {
+                  sink = one / zero;
+                  return 0;
+              }),
+              error_code::DivideByZero);
     EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_UNDERFLOW);
     std::feclearexcept(FE_ALL_EXCEPT);
 }
@@ -105,7 +112,12 @@ TEST(CheckedArithmetic, Boundaries)
     };
     for (const Case& c : cases) {
         int64_t result = 0;
-        EXPECT_EQ(runGuarded([&] { result = c.operation(); return 0; }), c.code) << c.name;
+        EXPECT_EQ(runGuarded([&] {
+                      result = c.operation();
+                      return 0;
+                  }),
+                  c.code)
+            << c.name;
         if (c.code == 0) {
             EXPECT_EQ(result, c.result) << c.name;
         }

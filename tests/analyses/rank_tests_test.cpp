@@ -56,8 +56,7 @@ std::unique_ptr<DataTable> tableWith(const std::vector<std::vector<Real>>& colum
 }
 
 // Runs a computation under the fault guard, which must find no fault.
-template <typename Computation>
-auto guarded(Computation computation)
+template <typename Computation> auto guarded(Computation computation)
 {
     decltype(computation()) result{};
     EXPECT_EQ(runGuarded([&] {
@@ -107,8 +106,8 @@ TEST(WilcoxonComputation, StatisticsAndPValuesAgreeWithR)
         {"smallest approximate", signedRanksWithNegatives(30), 0, 390, -75, 30, 0, 0, RankExactness::TooLong,
          0.0006246338L, 1e-8L},
         // 10001 values, 103 on the median, the rest in tied groups of 103.
-        {"full column", sequence(10001, 0, 97), 48, 24450758, -24539393, 9898, 103, 420876540,
-         RankExactness::TooLong, 0.4380612848L, 1e-6L},
+        {"full column", sequence(10001, 0, 97), 48, 24450758, -24539393, 9898, 103, 420876540, RankExactness::TooLong,
+         0.4380612848L, 1e-6L},
         // No non-zero difference: the only sign pattern has sum 0.
         {"all on the median", {3, 3, 3}, 3, 0, 0, 0, 3, 0, RankExactness::Exact, 1, 0},
     };
@@ -146,11 +145,21 @@ TEST(MannWhitneyComputation, StatisticsAndPValuesAgreeWithR)
     } cases[] = {
         // pwilcox(8, 7, 9); U is the smaller count whichever column comes first
         // (the report case mann_whitney_exact has the control column first).
-        {"exact, columns swapped", treated, control, 8, 55, 100, 36, 0, RankExactness::Exact, 11440,
-         0.0057692308L, 1e-10L},
+        {"exact, columns swapped", treated, control, 8, 55, 100, 36, 0, RankExactness::Exact, 11440, 0.0057692308L,
+         1e-10L},
         // The pair of group sizes with the most subsets still counted: pwilcox(3161, 3, 2287).
-        {"most subsets counted", {500.5L, 1200.5L, 2000.5L}, sequence(2287, 1), 3161, 3700, 3706, 2619489, 0,
-         RankExactness::Exact, 1998876880, 0.4124020535L, 1e-10L},
+        {"most subsets counted",
+         {500.5L, 1200.5L, 2000.5L},
+         sequence(2287, 1),
+         3161,
+         3700,
+         3706,
+         2619489,
+         0,
+         RankExactness::Exact,
+         1998876880,
+         0.4124020535L,
+         1e-10L},
         {"full columns", sequence(10001, 0), sequence(10001, 0.5L), 50005000, 50015001, 100020001, 100030002, 0,
          RankExactness::TooLong, 2'000'000'000, 0.4951151962L, 1e-6L},
         // Each first-column member of a tie group adds its share (t^3 - t)/c1,

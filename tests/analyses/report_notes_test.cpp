@@ -57,8 +57,8 @@ TEST(AppendReportToNotes, Selections)
         {ReportSelection{{0, 6}, {2, 5}}, {"line", "Bold", "Third"}},
         {ReportSelection{{2, 5}, {0, 6}}, {"line", "Bold", "Third"}},  // dragged upwards
         {ReportSelection{{2, 6}, {2, 10}}, {"line"}},
-        {ReportSelection{{1, 1}, {1, 3}}, {"ol"}},                    // columns skip the marks
-        {ReportSelection{{0, 0}, {2, 0}}, {"First line", "Bold"}},    // ends at the start of a line
+        {ReportSelection{{1, 1}, {1, 3}}, {"ol"}},                  // columns skip the marks
+        {ReportSelection{{0, 0}, {2, 0}}, {"First line", "Bold"}},  // ends at the start of a line
         {ReportSelection{{2, 6}, {2, 500}}, {"line of text"}},
         {ReportSelection{{21, 0}, {40, 3}}, {""}},
     };
@@ -92,8 +92,7 @@ TEST(AppendReportToNotes, RoomCheckIsAllOrNothing)
     core::Notes notes;
     notes.setText(std::string(core::Notes::MaxTextLength - needed + 1, 'n'));
     const std::string before = notes.text();
-    EXPECT_EQ(appendReportToNotes(report, selection, notes),
-              "The text is too large to copy to notes.");
+    EXPECT_EQ(appendReportToNotes(report, selection, notes), "The text is too large to copy to notes.");
     EXPECT_EQ(notes.text(), before);
 
     notes.setText(std::string(core::Notes::MaxTextLength - needed, 'n'));

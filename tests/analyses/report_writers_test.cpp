@@ -45,10 +45,8 @@ TEST(ReportWriters, PValueSentence)
 TEST(ReportWriters, VerdictWordsBoundariesGoToTheWeakerVerdict)
 {
     const std::pair<Real, const char*> cases[] = {
-        {0.0L, "extremely "},    {0.000999L, "extremely "}, {0.001L, "very "},
-        {0.00999L, "very "},     {0.01L, ""},               {0.0499L, ""},
-        {0.05L, "not quite "},   {0.0999L, "not quite "},   {0.10L, "not "},
-        {1.0L, "not "},
+        {0.0L, "extremely "}, {0.000999L, "extremely "}, {0.001L, "very "},       {0.00999L, "very "}, {0.01L, ""},
+        {0.0499L, ""},        {0.05L, "not quite "},     {0.0999L, "not quite "}, {0.10L, "not "},     {1.0L, "not "},
     };
     for (const auto& [p, words] : cases) {
         ResultsBuffer buffer;
@@ -60,9 +58,8 @@ TEST(ReportWriters, VerdictWordsBoundariesGoToTheWeakerVerdict)
 TEST(ReportWriters, StarSummaryBoundariesGoToTheStrongerClass)
 {
     const std::pair<Real, const char*> cases[] = {
-        {0.0001L, "*** P<0.001"}, {0.001L, "*** P<0.001"},     {0.0010001L, " **  P<0.01"},
-        {0.01L, " **  P<0.01"},   {0.0100001L, " *   P<0.05"},   {0.05L, " *   P<0.05"},
-        {0.0500001L, " ns  P>0.05"}, {1.0L, " ns  P>0.05"},
+        {0.0001L, "*** P<0.001"},    {0.001L, "*** P<0.001"}, {0.0010001L, " **  P<0.01"}, {0.01L, " **  P<0.01"},
+        {0.0100001L, " *   P<0.05"}, {0.05L, " *   P<0.05"},  {0.0500001L, " ns  P>0.05"}, {1.0L, " ns  P>0.05"},
     };
     for (const auto& [p, stars] : cases)
         EXPECT_EQ(SignificanceSummary(p), stars) << p;

@@ -30,27 +30,42 @@ TEST(ResultsBuffer, NumberRendering)
 {
     const NumberCase cases[] = {
         // The five worked examples: e = 4, 2, 1, 0, -2; 12.346 keeps 6 characters in a width of 5.
-        {-1, -5, 12345.6L, " 12346"}, {-1, -5, 123.456L, "123.46"}, {-1, -5, 12.3456L, "12.346"},
-        {-1, -5, 1.23456L, "1.235"}, {-1, -5, 0.0123456L, "0.01235"},
+        {-1, -5, 12345.6L, " 12346"},
+        {-1, -5, 123.456L, "123.46"},
+        {-1, -5, 12.3456L, "12.346"},
+        {-1, -5, 1.23456L, "1.235"},
+        {-1, -5, 0.0123456L, "0.01235"},
         // Zero counts as e = 1: three decimals.
-        {-1, -5, 0.0L, "0.000"}, {-1, -5, -0.0L, "0.000"},
+        {-1, -5, 0.0L, "0.000"},
+        {-1, -5, -0.0L, "0.000"},
         // Exponent form: e = -5 gives 8 decimals, width 10.
-        {-1, -5, -0.00001L, "-1.000E-05"}, {-1, -5, 20000000.0L, "2.000E+07"},
+        {-1, -5, -0.00001L, "-1.000E-05"},
+        {-1, -5, 20000000.0L, "2.000E+07"},
         // 1e7 itself is still fixed: e = 7, no decimals, width 9.
-        {-1, -5, 10000000.0L, " 10000000"}, {-1, -5, 123456789.0L, " 1.235E+08"}, {-1, -5, -4.5e-6L, " -4.500E-06"},
+        {-1, -5, 10000000.0L, " 10000000"},
+        {-1, -5, 123456789.0L, " 1.235E+08"},
+        {-1, -5, -4.5e-6L, " -4.500E-06"},
         // 1e-4 is the last value in exponent form, just above it is fixed.
-        {-1, -5, 1e-4L, "1.000E-04"}, {-1, -5, 1.5e-4L, "0.0001500"},
+        {-1, -5, 1e-4L, "1.000E-04"},
+        {-1, -5, 1.5e-4L, "0.0001500"},
         // Powers of ten sit in their own decade: 0.001 has e = -3.
-        {-1, -5, 0.001L, "0.001000"}, {-1, -5, 1000.0L, "1000.0"}, {-1, -5, 1e-6L, "  1.000E-06"},
+        {-1, -5, 0.001L, "0.001000"},
+        {-1, -5, 1000.0L, "1000.0"},
+        {-1, -5, 1e-6L, "  1.000E-06"},
         // The automatic width of the exponent form stops at two spaces.
-        {-1, -5, 1e100L, "  1.000E+100"}, {-1, -5, -2.5e-300L, "  -2.500E-300"},
+        {-1, -5, 1e100L, "  1.000E+100"},
+        {-1, -5, -2.5e-300L, "  -2.500E-300"},
         // Fixed decimals; a rounded negative zero loses its sign.
-        {-1, 4, 0.0312L, "0.0312"}, {-1, 2, -0.001L, "0.00"}, {10, 2, 3.14159L, "      3.14"},
+        {-1, 4, 0.0312L, "0.0312"},
+        {-1, 2, -0.001L, "0.00"},
+        {10, 2, 3.14159L, "      3.14"},
         {3, -5, 12345.6L, "12346"},
         // Exponents of three and four digits are written whole.
-        {0, -5, 1e-300L, "1.000E-300"}, {0, -5, -1.5e1000L, "-1.500E+1000"},
+        {0, -5, 1e-300L, "1.000E-300"},
+        {0, -5, -1.5e1000L, "-1.500E+1000"},
         // The blank marker is an empty text: the field is all spaces.
-        {8, -5, MissingValue, "        "}, {0, -5, Infinity, "Infinity"},
+        {8, -5, MissingValue, "        "},
+        {0, -5, Infinity, "Infinity"},
     };
     for (const NumberCase& c : cases) {
         ResultsBuffer buffer;
@@ -114,8 +129,8 @@ TEST(ResultsBuffer, NewLineClosesAndReopensOpenMarks)
     buffer.ToggleUnderline();
     buffer.NewLine();
     buffer.ToggleUnderline();
-    EXPECT_EQ(buffer.text(), Bold + "a" + Bold + "\r\n" + Bold + "b" + Bold + Underline + Underline
-                                 + "\r\n" + Underline + Underline);
+    EXPECT_EQ(buffer.text(),
+              Bold + "a" + Bold + "\r\n" + Bold + "b" + Bold + Underline + Underline + "\r\n" + Underline + Underline);
     EXPECT_EQ(buffer.lineCount(), 2);
     EXPECT_EQ(buffer.currentLine(), 3);
     EXPECT_EQ(buffer.currentColumn(), 1);
@@ -206,7 +221,7 @@ TEST(ResultsBuffer, AppendBufferCopiesLineByLine)
     ResultsBuffer source;
     source.AppendLine("a\xC4"
                       "b\xCD"
-                      "c");            // lone rule bytes
+                      "c");               // lone rule bytes
     source.AppendLine("\xC4\x80 stays");  // a letter that starts with byte 196
     source.ToggleBold();
     source.Append("bold");
@@ -222,8 +237,7 @@ TEST(ResultsBuffer, AppendBufferCopiesLineByLine)
     AppendBuffer(destination, source);
     destination.CloseReport();
 
-    const std::string expected[] = {"before a-b=c", "\xC4\x80 stays", Bold + "bold" + Bold, "xy",
-                                    "last"};
+    const std::string expected[] = {"before a-b=c", "\xC4\x80 stays", Bold + "bold" + Bold, "xy", "last"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(destination.line(i), expected[i]) << i;
     EXPECT_EQ(destination.line(5), "");

@@ -50,8 +50,8 @@ ColumnInput raw(int column, const char* title)
 // within 0.0002 from 14 df on.
 TEST(CriticalT, TableUpToThirteenDegreesOfFreedomThenTheFormula)
 {
-    const Real table[] = {0, 12.706L, 4.303L, 3.182L, 2.776L, 2.571L, 2.447L,
-                          2.365L, 2.306L, 2.262L, 2.228L, 2.201L, 2.179L, 2.160L};
+    const Real table[] = {0,      12.706L, 4.303L, 3.182L, 2.776L, 2.571L, 2.447L,
+                          2.365L, 2.306L,  2.262L, 2.228L, 2.201L, 2.179L, 2.160L};
     for (int df = 0; df <= 13; ++df)
         EXPECT_EQ(criticalT(df), table[df]) << df;
     EXPECT_NEAR(criticalT(14), 2.144960L, 1e-6L);
@@ -111,8 +111,7 @@ TEST(UnpairedT, HugeTypedCountsOverflowTheDfInsteadOfWrapping)
 {
     // (N1 − 1) + (N2 − 1) does not fit the 32-bit df: the fault guard turns
     // the integer fault into the overflow message.
-    EXPECT_THROW(unpairedT(summary(0, 1, 2000000000), summary(1, 1, 2000000000), Variances::Equal),
-                 IntegerFault);
+    EXPECT_THROW(unpairedT(summary(0, 1, 2000000000), summary(1, 1, 2000000000), Variances::Equal), IntegerFault);
 }
 
 // The one rule both paired tests follow. Decimal differences of 0.1 disagree
@@ -126,10 +125,16 @@ TEST(PairedDifferences, RowsWithBothValuesAndTheRoundingRule)
         bool allEqual;
     } cases[] = {
         {"blanks", {10, MissingValue, 7, 4, 9}, {3, 5, MissingValue, 6, 1}, {7, -2, 8}, false},
-        {"decimal 0.1", {1.3L, 2.4L, 5.6L, 7.7L, 100.9L}, {1.2L, 2.3L, 5.5L, 7.6L, 100.8L},
-         {1.3L - 1.2L, 2.4L - 2.3L, 5.6L - 5.5L, 7.7L - 7.6L, 100.9L - 100.8L}, true},
-        {"13th digit", {1.3L, 2.4L, 5.6000000000001L}, {1.2L, 2.3L, 5.5L},
-         {1.3L - 1.2L, 2.4L - 2.3L, 5.6000000000001L - 5.5L}, false},
+        {"decimal 0.1",
+         {1.3L, 2.4L, 5.6L, 7.7L, 100.9L},
+         {1.2L, 2.3L, 5.5L, 7.6L, 100.8L},
+         {1.3L - 1.2L, 2.4L - 2.3L, 5.6L - 5.5L, 7.7L - 7.6L, 100.9L - 100.8L},
+         true},
+        {"13th digit",
+         {1.3L, 2.4L, 5.6000000000001L},
+         {1.2L, 2.3L, 5.5L},
+         {1.3L - 1.2L, 2.4L - 2.3L, 5.6000000000001L - 5.5L},
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -65,8 +65,7 @@ public:
     NewFileChoice askNewFile(QWidget*) override { return NewFileChoice::Cancel; }
 
 private:
-    template <typename T>
-    static T take(std::deque<T>& queue, T none)
+    template <typename T> static T take(std::deque<T>& queue, T none)
     {
         if (!queue.empty()) {
             none = queue.front();
@@ -75,8 +74,7 @@ private:
         return none;
     }
     // A question the script has no answer for fails the test.
-    template <typename T>
-    T answer(std::deque<T>& queue, const QString& question, T none)
+    template <typename T> T answer(std::deque<T>& queue, const QString& question, T none)
     {
         questions.append(question);
         EXPECT_FALSE(queue.empty()) << "unexpected question: " << question.toStdString();
@@ -103,8 +101,7 @@ inline void typeColumn(core::DataSet& dataSet, int column, std::initializer_list
     dataSet.table.setColumnTitle(column, title);
 }
 
-template <typename Widget>
-Widget* child(const QWidget& parent, const char* name)
+template <typename Widget> Widget* child(const QWidget& parent, const char* name)
 {
     auto* found = parent.findChild<Widget*>(QLatin1String(name));
     EXPECT_NE(found, nullptr) << "no child named " << name;

@@ -22,7 +22,8 @@ using workflow::ChooseTestPage;
 // A document window's worth of state around the choose-test page.
 struct ChooseFixture {
     explicit ChooseFixture(const char* example)
-        : dataSet(example ? openExample(example) : std::make_unique<core::DataSet>()), page(*dataSet)
+        : dataSet(example ? openExample(example) : std::make_unique<core::DataSet>())
+        , page(*dataSet)
     {
         QObject::connect(&page, &ChooseTestStep::changed, [this] { ++changes; });
     }
@@ -35,8 +36,7 @@ struct ChooseFixture {
         changes = 0;
         return shown;
     }
-    template <typename Widget = QAbstractButton>
-    Widget* get(const char* name) const
+    template <typename Widget = QAbstractButton> Widget* get(const char* name) const
     {
         return child<Widget>(page, name);
     }
@@ -72,22 +72,32 @@ TEST(ChooseTestStep, ShowsOnePagePerCase)
 // marks the document and tells the window.
 TEST(ChooseTestStep, EveryChangeMarksTheDocument)
 {
-    const char* examples[] = {"plant_weight_one_column.OXD", "sleep_paired.OXD", "plant_growth_mean_sem.OXD",
-                              "car_stopping_xy.OXD", "tea_tasting_2x2.OXD", "stack_loss_multiple_regression.OXD"};
+    const char* examples[] = {"plant_weight_one_column.OXD", "sleep_paired.OXD",
+                              "plant_growth_mean_sem.OXD",   "car_stopping_xy.OXD",
+                              "tea_tasting_2x2.OXD",         "stack_loss_multiple_regression.OXD"};
     const struct {
         int example;
         const char* control;
         const char* choice;
     } cases[] = {
-        {0, "oneColWilcoxon", "OneColNonParametric"}, {0, "hypothetical100", "HypotheticalChoice"},
-        {0, "oneColOneTailed", "OneColTwoSided"},     {1, "twoColUnpaired", "TwoColUnpaired"},
-        {1, "twoColNonParametric", "TwoColNonParametric"}, {1, "twoColOneTailed", "TwoColTwoSided"},
-        {2, "repeatedMeasures", "OrdinaryAnova"},     {2, "onlyIfSignificant", "PostTestState"},
-        {3, "xyPearson", "XYTest"},                   {3, "forceThroughPoint", "ForceThroughPoint"},
-        {3, "runsTest", "RunsTest"},                  {3, "standardCurve", "StandardCurve"},
-        {4, "chiSquareTest", "TwoByTwoTest"},         {4, "twoByTwoOneSided", "TwoByTwoTwoSided"},
-        {4, "proportions", "TwoByTwoProportions"},    {4, "relativeRisk", "TwoByTwoRelativeRisk"},
-        {4, "oddsRatio", "TwoByTwoOddsRatio"},        {4, "sensitivity", "TwoByTwoSensitivity"},
+        {0, "oneColWilcoxon", "OneColNonParametric"},
+        {0, "hypothetical100", "HypotheticalChoice"},
+        {0, "oneColOneTailed", "OneColTwoSided"},
+        {1, "twoColUnpaired", "TwoColUnpaired"},
+        {1, "twoColNonParametric", "TwoColNonParametric"},
+        {1, "twoColOneTailed", "TwoColTwoSided"},
+        {2, "repeatedMeasures", "OrdinaryAnova"},
+        {2, "onlyIfSignificant", "PostTestState"},
+        {3, "xyPearson", "XYTest"},
+        {3, "forceThroughPoint", "ForceThroughPoint"},
+        {3, "runsTest", "RunsTest"},
+        {3, "standardCurve", "StandardCurve"},
+        {4, "chiSquareTest", "TwoByTwoTest"},
+        {4, "twoByTwoOneSided", "TwoByTwoTwoSided"},
+        {4, "proportions", "TwoByTwoProportions"},
+        {4, "relativeRisk", "TwoByTwoRelativeRisk"},
+        {4, "oddsRatio", "TwoByTwoOddsRatio"},
+        {4, "sensitivity", "TwoByTwoSensitivity"},
         {5, "correlationMatrix", "MultRegAnalysis"},
     };
     for (const auto& c : cases) {

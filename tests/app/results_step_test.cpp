@@ -115,11 +115,20 @@ TEST(ReportLineRuns, SplitsAtMarksAndNeverKeepsThem)
 {
     const std::pair<std::string, std::string> cases[] = {
         {"P value", "P value@0/7"},
-        {"\x80" "Mean:\x80" " 12.5", "Mean:@0/5b |  12.5@5/5"},
+        {"\x80"
+         "Mean:\x80"
+         " 12.5",
+         "Mean:@0/5b |  12.5@5/5"},
         // A title is underlined from the mark, blanks included.
-        {"\x81" "  Title  \x81", "  Title  @0/9u"},
-        {"a\x82" "it\x82", "a@0/1 | it@1/2i"},
-        {"\x80\x81" "both\x81\x80", "both@0/4bu"},
+        {"\x81"
+         "  Title  \x81",
+         "  Title  @0/9u"},
+        {"a\x82"
+         "it\x82",
+         "a@0/1 | it@1/2i"},
+        {"\x80\x81"
+         "both\x81\x80",
+         "both@0/4bu"},
         {"\x80\x80\x81\x81", ""},
         // "\u0100" is C4 80: the 80 completes a letter and is no bold mark.
         {"\xC4\x80x\x80y", "\xC4\x80x@0/2 | y@2/1b"},

@@ -62,7 +62,8 @@ TEST(Examples, ReportsAsTheResultsStepShowsThem)
     std::vector<Case> cases = {
         {"sleep_paired", {"--set", "TwoColNonParametric=1"}, "sleep_wilcoxon_matched_pairs"},
         {"sleep_paired", {"--set", "TwoColUnpaired=1"}, "sleep_unpaired_t"},
-        {"sleep_paired", {"--set", "TwoColUnpaired=1", "--set", "TwoColEqualSD=0", "--set", "TwoColTwoSided=0"},
+        {"sleep_paired",
+         {"--set", "TwoColUnpaired=1", "--set", "TwoColEqualSD=0", "--set", "TwoColTwoSided=0"},
          "sleep_welch_one_tailed"},
         {"sleep_paired", {"--set", "TwoColUnpaired=1", "--set", "TwoColNonParametric=1"}, "sleep_mann_whitney"},
         {"plant_weight_one_column", {"--set", "OneColNonParametric=1"}, "plant_weight_wilcoxon"},
@@ -108,7 +109,8 @@ TEST(ReportCommand, CommandLineProblemsExitWithTwo)
         {{"--select", sleep}, "--select needs column letters"},
         {{"--set", sleep}, "--set needs NAME=VALUE"},
         {{"--save", "", sleep}, "--save needs a file name"},
-        {{"--set", "TwoColSecond=A", sleep}, "TwoColSecond follows from the selected columns; choose them with --select"},
+        {{"--set", "TwoColSecond=A", sleep},
+         "TwoColSecond follows from the selected columns; choose them with --select"},
         {{"--set", "OneColColumn=B", sleep}, "OneColColumn follows from the selected columns"},
         {{"--set", "DependentColumn=C", sleep}, "DependentColumn names column C, which holds no data"},
         {{"/no/such/file.OXD"}, "No such file or directory"},
@@ -131,8 +133,9 @@ TEST(ReportCommand, HelpAndVersion)
 
 class ReportFiles : public ::testing::Test {
 protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("ombrix-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("ombrix-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     void SetUp() override { std::filesystem::create_directories(dir); }
     void TearDown() override { std::filesystem::remove_all(dir); }
 };
@@ -169,7 +172,7 @@ TEST_F(ReportFiles, SaveKeepsTheChangedChoices)
 {
     const std::string out = (dir / "changed.OXD").string();
     const CommandRun r = run({"--set", "TwoColUnpaired=1", "--set", "TwoColEqualSD=0", "--select", "A,B", "--save", out,
-                       Examples + "/sleep_paired.OXD"});
+                              Examples + "/sleep_paired.OXD"});
     EXPECT_EQ(r.status, ExitReport) << r.err;
     core::OpenResult back = core::openDataFile(out);
     ASSERT_TRUE(back.dataSet);
@@ -178,7 +181,8 @@ TEST_F(ReportFiles, SaveKeepsTheChangedChoices)
     EXPECT_FALSE(back.dataSet->choices.AllColumns);
     EXPECT_EQ(back.dataSet->table.value(9, 1), 3.4L);
 
-    const CommandRun failed = run({"--save", (dir / "no" / "such" / "dir.OXD").string(), Examples + "/sleep_paired.OXD"});
+    const CommandRun failed =
+        run({"--save", (dir / "no" / "such" / "dir.OXD").string(), Examples + "/sleep_paired.OXD"});
     EXPECT_EQ(failed.status, ExitFailure);
     EXPECT_NE(failed.err.find("No such file or directory"), std::string::npos);
 }

@@ -36,10 +36,10 @@ TEST_F(CellEntryTest, TextTypedIntoACell)
     } cases[] = {
         {"1234567.5", '.', 0, -1, 1234567.5L, 1, -1, true},
         {"1234567.123456789", '.', 0, -1, 1234567.123456789L, 7, -1, true},  // capped at 14 digits in all
-        {"123.45", '.', 5, -1, 123.45L, 5, -1, false},                        // never narrowed
+        {"123.45", '.', 5, -1, 123.45L, 5, -1, false},                       // never narrowed
         {"-42.125", '.', 0, -1, -42.125L, 3, -1, true},
         {"0.30000000000000004", '.', 0, -1, 0.30000000000000004L, 13, -1, true},  // 17 decimals, room for 13
-        {"12345678", '.', 0, -1, 12345678, 0, -1, false},                    // exponent range: repaint only
+        {"12345678", '.', 0, -1, 12345678, 0, -1, false},                         // exponent range: repaint only
         {"0.00001", '.', 0, -1, 0.00001L, 0, -1, false},
         {"1234567.891", '.', 0, 9, 1234567.891L, 0, 7, true},  // fixed decimals lowered to fit 14 digits
         {"1.5", '.', 0, 9, 1.5L, 0, 9, false},                 // fixed decimals that fit stay
@@ -113,8 +113,8 @@ TEST_F(CellEntryTest, SummaryGridRowsAndNRules)
     const struct {
         const char* text;
         int n;
-    } nCases[] = {{"1", 0}, {"2", 2}, {"2.9", 2}, {"", 0}, {"-5", 0}, {"2147483647", 2147483647}, {"2147483648", 0},
-                  {"1e12", 0}, {"x", 0}};
+    } nCases[] = {{"1", 0},          {"2", 2},    {"2.9", 2}, {"", 0}, {"-5", 0}, {"2147483647", 2147483647},
+                  {"2147483648", 0}, {"1e12", 0}, {"x", 0}};
     for (const auto& c : nCases) {
         enterSummaryText(*dataSet, 4, 0, c.text, '.');
         EXPECT_EQ(table.column(0).n, c.n) << c.text;

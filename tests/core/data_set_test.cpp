@@ -74,7 +74,8 @@ TEST(Notes, BufferOf8010CharactersEndedByCtrlZ)
     notes.setText(std::string(9000, 'n'));
     EXPECT_EQ(notes.text().size(), 8009u);
     EXPECT_FALSE(notes.appendLine(""));
-    notes.setText("kept\x1a" "dropped");
+    notes.setText("kept\x1a"
+                  "dropped");
     EXPECT_EQ(notes.text(), "kept");
 }
 

@@ -119,8 +119,14 @@ TEST_F(TableTest, AnalysisReadSkipsBlanksExclusionsAndUnselectedColumns)
         bool analysisMode;
         Real expected;
     } cases[] = {
-        {0, 0, false, 3}, {1, 0, false, MissingValue}, {2, 0, false, 5}, {3, 0, false, MissingValue},
-        {0, 1, false, 1}, {1, 1, false, 2},            {0, 1, true, MissingValue}, {1, 1, true, MissingValue},
+        {0, 0, false, 3},
+        {1, 0, false, MissingValue},
+        {2, 0, false, 5},
+        {3, 0, false, MissingValue},
+        {0, 1, false, 1},
+        {1, 1, false, 2},
+        {0, 1, true, MissingValue},
+        {1, 1, true, MissingValue},
         {2, 0, true, 5},
     };
     for (const auto& c : cases) {

@@ -38,7 +38,7 @@ TEST(FileNumbers, ShortestTextThatReadsBack)
         {0, "0"},
         {-2.5L, "-2.5"},
         {1e-5L, "1.000E-05"},
-        {1e150L, "1.000E+150"},          // every exponent digit kept
+        {1e150L, "1.000E+150"},           // every exponent digit kept
         {12345678.9L, "1.23456789E+07"},  // once cut to four digits
         {0.000123456L, "0.000123456"},    // once cut to eight decimals
         {1e7L, "10000000"},
@@ -59,11 +59,11 @@ TEST(DataFile, LayoutTests)
         int code;
     } cases[] = {
         {DataFormat::Raw, 2, 1, false, false, false, 1},
-        {DataFormat::Raw, 0, 27, false, false, true, 101},  // data in column AB
+        {DataFormat::Raw, 0, 27, false, false, true, 101},    // data in column AB
         {DataFormat::Raw, 1000, 0, false, false, true, 101},  // 1001 rows
         {DataFormat::Raw, 0, 0, true, false, true, 101},
         {DataFormat::Raw, 0, 0, false, true, true, 101},
-        {DataFormat::MeanSDN, -1, 0, false, false, false, 2},  // no cells: the summary test only
+        {DataFormat::MeanSDN, -1, 0, false, false, false, 2},     // no cells: the summary test only
         {DataFormat::MeanSDN, 1000, 0, false, false, true, 102},  // cells kept beyond 1000 rows
         {DataFormat::MeanSEMN, 0, 0, false, true, true, 103},
         {DataFormat::XY, 0, 0, false, true, false, 6},  // size test only
@@ -195,7 +195,8 @@ bool keptBy(DataFormat format, const ChoiceDescriptor& choice)
 {
     switch (format) {
     case DataFormat::XY: return choice.group == ChoiceGroup::XY;
-    case DataFormat::TwoByTwo: return choice.group == ChoiceGroup::TwoByTwo || choice.group == ChoiceGroup::TwoByTwoTail;
+    case DataFormat::TwoByTwo:
+        return choice.group == ChoiceGroup::TwoByTwo || choice.group == ChoiceGroup::TwoByTwoTail;
     case DataFormat::MultipleRegression:
         return choice.group == ChoiceGroup::MultipleRegression || choice.kind == ChoiceKind::ColumnFlags;
     case DataFormat::LargerTable: return false;
@@ -248,7 +249,7 @@ void fillRandomly(DataSet& d, std::mt19937& random, bool large)
             d.choices.*choice.number = randomValue();
         else if (choice.kind == ChoiceKind::PairFlags || choice.kind == ChoiceKind::ColumnFlags)
             for (bool& flag : choice.kind == ChoiceKind::PairFlags ? std::span<bool>(d.choices.SelectedPairs)
-                                                                    : std::span<bool>(d.choices.IndependentColumns))
+                                                                   : std::span<bool>(d.choices.IndependentColumns))
                 flag = coin(random);
         else
             choice.set(d.choices, choice.low + static_cast<int>(random() % unsigned(choice.high - choice.low + 1)));
@@ -342,19 +343,13 @@ protected:
         ASSERT_TRUE(::mkdtemp(pattern.data()));
         dir = pattern;
     }
-    void TearDown() override
-    {
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
     std::string read(const std::filesystem::path& path) const
     {
         std::ifstream in(path, std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
-    int entries() const
-    {
-        return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir), {}));
-    }
+    int entries() const { return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir), {})); }
 };
 
 TEST_F(SaveTest, SaveAndOpen)

@@ -9,7 +9,8 @@ namespace {
 // reference_values_test.cpp. Every critical value grows with the number of means and as alpha falls,
 // shrinks as df grows, and the two-sided value exceeds the one-sided one. A
 // row or column out of place in the generated tables breaks one of these.
-TEST(CriticalTables, OrderedAlongEveryDirection) {
+TEST(CriticalTables, OrderedAlongEveryDirection)
+{
     using namespace detail;
     for (int level = 0; level < kRangeLevels; ++level) {
         const Real alpha = kRangeAlpha[level];
@@ -37,8 +38,7 @@ TEST(CriticalTables, OrderedAlongEveryDirection) {
                 EXPECT_GT(DunnettCritical(df, groups, Sides::Two, alpha),
                           DunnettCritical(df, groups, Sides::One, alpha));
             }
-            EXPECT_GT(DunnettCritical(df, groups, Sides::Two, 0.01L),
-                      DunnettCritical(df, groups, Sides::Two, 0.05L));
+            EXPECT_GT(DunnettCritical(df, groups, Sides::Two, 0.01L), DunnettCritical(df, groups, Sides::Two, 0.05L));
         }
     }
 }

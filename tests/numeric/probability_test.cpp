@@ -11,7 +11,8 @@ namespace {
 
 // The values against R and hand calculations are in reference_values_test.cpp;
 // here the identities, the ends of each domain and the flags.
-TEST(TailProbabilities, SymmetriesAndEnds) {
+TEST(TailProbabilities, SymmetriesAndEnds)
+{
     for (const int df : {1, 10, 5000}) {
         EXPECT_EQ(TProbability(df, 0), 1);
         EXPECT_EQ(TProbability(df, -2.5L), TProbability(df, 2.5L));
@@ -37,7 +38,8 @@ TEST(TailProbabilities, SymmetriesAndEnds) {
     EXPECT_EQ(detail::GCF(1e6L, 1e6L + 1), 0);
 }
 
-TEST(InverseZ, StopsWithinTheProbabilityToleranceAndIsDefinedEverywhere) {
+TEST(InverseZ, StopsWithinTheProbabilityToleranceAndIsDefinedEverywhere)
+{
     for (const Real p : {0.4999999L, 0.3L, 0.025L, 1e-4L, 1e-6L, 1e-12L}) {
         EXPECT_LE(std::fabs(ZProbability(InverseZ(p)) / 2 - p), 1e-6L) << double(p);
     }
@@ -50,23 +52,24 @@ TEST(InverseZ, StopsWithinTheProbabilityToleranceAndIsDefinedEverywhere) {
     EXPECT_EQ(InverseZ(3), -MissingValue);
 }
 
-TEST(InverseTAndF, OutsideTheDomain) {
+TEST(InverseTAndF, OutsideTheDomain)
+{
     EXPECT_EQ(InverseT(5, 0), MissingValue);
     EXPECT_EQ(InverseF(2, 5, -1), MissingValue);
     EXPECT_EQ(critical_z(2, 0.05), 0);  // a double 0.05 is not the long double 0.05
 }
 
-TEST(FloatingPointFlags, NoneRaisedForValidArguments) {
+TEST(FloatingPointFlags, NoneRaisedForValidArguments)
+{
     constexpr int kFaults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
     const Real huge = std::numeric_limits<Real>::max();
     std::feclearexcept(FE_ALL_EXCEPT);
     Real sink = 0;
     for (const int df : {1, 2, 3, 7, 30, 120, 1000, 5000, 100000}) {
-        for (const Real x : {0.0L, 1e-4000L, 1e-300L, 0.5L, 3.0L, 999.0L, 1000.0L, 1e6L, 1e300L,
-                             1e2500L, 1e4000L, huge}) {
-            sink += TProbability(df, x) + TProbability(df, -x) + ChiSquareProbability(df, x) +
-                    FProbability(1, df, x) + FProbability(df, 1, x) + FProbability(df, df, x) +
-                    GammaQ(Real(df) / 2, x) + ZProbability(x);
+        for (const Real x :
+             {0.0L, 1e-4000L, 1e-300L, 0.5L, 3.0L, 999.0L, 1000.0L, 1e6L, 1e300L, 1e2500L, 1e4000L, huge}) {
+            sink += TProbability(df, x) + TProbability(df, -x) + ChiSquareProbability(df, x) + FProbability(1, df, x) +
+                    FProbability(df, 1, x) + FProbability(df, df, x) + GammaQ(Real(df) / 2, x) + ZProbability(x);
             EXPECT_EQ(std::fetestexcept(kFaults), 0) << "df " << df << " statistic " << double(x);
         }
         for (const Real p : {-1.0L, 0.0L, 1e-300L, 1e-20L, 1e-6L, 0.025L, 0.5L, 0.9L, 1.0L}) {

@@ -21,7 +21,10 @@ namespace {
 
 using Arguments = std::vector<Real>;
 
-Sides sides(Real code) { return code == 1 ? Sides::One : Sides::Two; }
+Sides sides(Real code)
+{
+    return code == 1 ? Sides::One : Sides::Two;
+}
 
 // Building a statistic integrates its tail once; one per kind and size.
 Real studentizedQuantile(const std::string& kind, const Arguments& a)
@@ -73,7 +76,8 @@ TEST(ReferenceValues, EveryFunctionMatchesItsSource)
         Arguments arguments;
         for (Real a; fields >> a;)
             arguments.push_back(a);
-        const Real actual = functions.count(name) ? functions.at(name)(arguments) : studentizedQuantile(name, arguments);
+        const Real actual =
+            functions.count(name) ? functions.at(name)(arguments) : studentizedQuantile(name, arguments);
         EXPECT_NEAR(actual, expected, scale == "rel" ? tolerance * std::fabs(expected) : tolerance) << line;
         ++checked;
     }

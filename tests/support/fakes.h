@@ -23,7 +23,10 @@ public:
 // calculation lets the event loop run.
 class FakeView final : public workflow::StatusView {
 public:
-    explicit FakeView(FakeClock& clock) : m_clock(clock) {}
+    explicit FakeView(FakeClock& clock)
+        : m_clock(clock)
+    {
+    }
 
     bool busy = false, resultsVisible = true, panelVisible = false;
     bool messageVisible = false, cancelVisible = false;

@@ -44,8 +44,8 @@ protected:
 
 TEST_F(DispatcherTest, EmptyTableGivesTheNoDataMessage)
 {
-    for (const DataFormat format : {DataFormat::Raw, DataFormat::XY, DataFormat::MultipleRegression,
-                                    DataFormat::LargerTable}) {
+    for (const DataFormat format :
+         {DataFormat::Raw, DataFormat::XY, DataFormat::MultipleRegression, DataFormat::LargerTable}) {
         dataSet->format = format;
         EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Message);
         EXPECT_EQ(results.line(0), "");

@@ -48,7 +48,10 @@ TEST(Progress, Scenarios)
             };
             switch (word[0]) {
             case 'B': s->progress.BeginCalculation(&s->view); break;
-            case 'b': s->progress.BeginCalculation(nullptr); s->progress.statusTimerFired(); break;
+            case 'b':
+                s->progress.BeginCalculation(nullptr);
+                s->progress.statusTimerFired();
+                break;
             case 'T':  // a single-shot timer: no longer pending once it fires
                 s->view.timerDue.reset();
                 s->progress.statusTimerFired();

@@ -70,8 +70,8 @@ class ReportFixture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ReportFixture, MatchesGolden)
 {
-    EXPECT_TRUE(ombrix::testing::matchesGolden(reportOf(Fixtures + GetParam() + ".OXD"),
-                                               "reports/" + GetParam() + ".txt"));
+    EXPECT_TRUE(
+        ombrix::testing::matchesGolden(reportOf(Fixtures + GetParam() + ".OXD"), "reports/" + GetParam() + ".txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, ReportFixture, ::testing::ValuesIn(ombrix::testing::dataFileNames(Fixtures)),
@@ -105,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(Reports, UserAtThePanel, ::testing::ValuesIn(PanelCases
 // A golden report whose data file went missing would never be compared.
 TEST(ReportFixture, EveryGoldenReportHasItsDataFile)
 {
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(OMBRIX_TEST_DATA_DIR) + "/golden/reports")) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(OMBRIX_TEST_DATA_DIR) + "/golden/reports")) {
         const std::string name = entry.path().stem().string() + ".OXD";
         EXPECT_TRUE(std::filesystem::exists(Fixtures + name) || std::filesystem::exists(Fixtures + "panel/" + name))
             << name;
