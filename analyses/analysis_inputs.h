@@ -17,6 +17,10 @@ namespace ombrix::analyses {
 using core::ColumnRecord;
 using core::DataTable;
 
+enum class Tails { One, Two };
+enum class Pairing { Paired, Unpaired };
+enum class Variances { Equal, Welch };
+
 // Raw column index, or -1 when the column holds typed summary values (the
 // record then carries everything the test reads).
 struct ColumnInput {
@@ -27,17 +31,17 @@ struct ColumnInput {
 struct OneColumnTestInput {
     ColumnInput column;
     Real hypotheticalValue = 0;
-    bool twoSided = true;
+    Tails tails = Tails::Two;
     bool nonParametric = false;
 };
 
 struct TwoColumnTestInput {
     ColumnInput first;
     ColumnInput second;
-    bool unpaired = true;
-    bool twoSided = true;
+    Pairing pairing = Pairing::Unpaired;
+    Tails tails = Tails::Two;
     bool nonParametric = false;
-    bool equalSD = true;
+    Variances variances = Variances::Equal;  // unpaired t test: Welch's correction or not
 };
 
 // The table comes with its column map built over the selected columns with
@@ -55,14 +59,14 @@ struct MultiColumnTestInput {
 struct TwoByTwoInput {
     std::array<Real, 4> counts{};       // A, B, C, D
     std::array<std::string, 4> titles;  // row 1, row 2, column 1, column 2
-    bool twoSided = true;
+    core::TwoByTwoTest test = core::TwoByTwoTest::Fisher;
+    Tails tails = Tails::Two;
+    bool yates = true;  // chi-square only
+    // What the report computes besides the test.
     bool proportions = true;
     bool oddsRatio = false;
     bool relativeRisk = true;
     bool sensitivity = false;
-    bool chiSquare = false;
-    bool yates = true;
-    bool fisher = true;
 };
 
 // The fitted line of the last linear regression, as the graph draws it with

@@ -25,9 +25,9 @@ constexpr std::int64_t RankSubsetLimit = 2'000'000'000;
 
 // With fewer equally likely arrangements than this, the smallest possible P
 // is 1/total (doubled when two-tailed), which cannot be below 0.05.
-Real fewestArrangementsForSignificance(bool twoSided)
+Real fewestArrangementsForSignificance(Tails tails)
 {
-    return twoSided ? 40 : 20;
+    return tails == Tails::Two ? 40 : 20;
 }
 
 struct RowValue {
@@ -56,9 +56,9 @@ Real oneTailedNormalP(Real deviation, Real variance)
     return numeric::ZProbability(z) / 2;
 }
 
-void writePValue(ResultsBuffer& out, Real oneTailedP, bool twoSided)
+void writePValue(ResultsBuffer& out, Real oneTailedP, Tails tails)
 {
-    if (twoSided)
+    if (tails == Tails::Two)
         WritePValueSentence(out, 2, true, 2 * oneTailedP);
     else
         WritePValueSentence(out, 1, true, oneTailedP);
@@ -106,16 +106,16 @@ int twoColumnDataCode(const core::ColumnRecord& first, const core::ColumnRecord&
 
 }  // namespace
 
-WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypotheticalMedian, bool twoSided,
+WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypotheticalMedian, Tails tails,
                                ProgressReporter& progress)
 {
     std::vector<Real> values;
     for (const RowValue& value : columnValues(table, column))
         values.push_back(value.x);
-    return signedRankTest(values, table.lastUsedRow() + 1, hypotheticalMedian, twoSided, progress);
+    return signedRankTest(values, table.lastUsedRow() + 1, hypotheticalMedian, tails, progress);
 }
 
-WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Real hypotheticalMedian, bool twoSided,
+WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Real hypotheticalMedian, Tails tails,
                               ProgressReporter& progress)
 {
     WilcoxonResult result;
@@ -182,7 +182,7 @@ WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Rea
     // The count takes microseconds at every size it is made for, so it
     // reports no progress and leaves nothing to cancel; the status still
     // announces it with the approximate P, as for every exact P.
-    progress.ShowCalcStatus(ExactPStatusMessage, twoSided ? 2 * result.approximateP : result.approximateP);
+    progress.ShowCalcStatus(ExactPStatusMessage, tails == Tails::Two ? 2 * result.approximateP : result.approximateP);
     if (result.exactness == RankExactness::Exact) {
         result.signPatterns = std::ldexp(Real(1), n);
         result.p = static_cast<Real>(countSignedRankAtLeast(n, threshold)) / result.signPatterns;
@@ -193,7 +193,7 @@ WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Rea
     return result;
 }
 
-ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, bool twoSided, ProgressReporter& progress)
+ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, Tails tails, ProgressReporter& progress)
 {
     ExactMannWhitneyResult result;
     const Real total = static_cast<Real>(m) + k;
@@ -209,7 +209,7 @@ ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, boo
 
     // Counted in well under a millisecond at every size allowed: no progress, nothing to cancel.
     result.exactness = RankExactness::Exact;
-    progress.ShowCalcStatus(ExactPStatusMessage, twoSided ? 2 * result.approximateP : result.approximateP);
+    progress.ShowCalcStatus(ExactPStatusMessage, tails == Tails::Two ? 2 * result.approximateP : result.approximateP);
     result.subsets = binomialCapped(m + k, k, RankSubsetLimit);
     if (result.subsets >= RankSubsetLimit) {
         result.exactness = RankExactness::TooLong;
@@ -221,7 +221,7 @@ ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, boo
     return result;
 }
 
-MannWhitneyResult ComputeMannWhitney(const DataTable& table, int first, int second, bool twoSided,
+MannWhitneyResult ComputeMannWhitney(const DataTable& table, int first, int second, Tails tails,
                                      ProgressReporter& progress)
 {
     MannWhitneyResult result;
@@ -290,7 +290,7 @@ MannWhitneyResult ComputeMannWhitney(const DataTable& table, int first, int seco
     result.uPrime = pairs - result.u;
 
     const ExactMannWhitneyResult exact =
-        ExactMannWhitneyP(std::min(n1, n2), std::max(n1, n2), result.tieTerm, result.u, twoSided, progress);
+        ExactMannWhitneyP(std::min(n1, n2), std::max(n1, n2), result.tieTerm, result.u, tails, progress);
     result.p = exact.p;
     result.approximateP = exact.approximateP;
     result.exactness = exact.exactness;
@@ -299,7 +299,7 @@ MannWhitneyResult ComputeMannWhitney(const DataTable& table, int first, int seco
 }
 
 void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::ColumnRecord& summary,
-                                Real hypotheticalMedian, bool twoSided, ResultsBuffer& out)
+                                Real hypotheticalMedian, Tails tails, ResultsBuffer& out)
 {
     const bool exact = result.exactness == RankExactness::Exact;
     out.NewLine();
@@ -312,13 +312,13 @@ void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::Column
     out.NewLine();
     out.NewLine();
 
-    writePValue(out, result.p, twoSided);
+    writePValue(out, result.p, tails);
     if (!exact)
         out.AppendLine("(The P value is an estimate based on a normal approximation.)");
     else if (result.ties)
         out.AppendLine("(P value may be inaccurate because of ties.)");
     out.NewLine();
-    if (exact && result.signPatterns < fewestArrangementsForSignificance(twoSided))
+    if (exact && result.signPatterns < fewestArrangementsForSignificance(tails))
         writeImpossibleLines(out, "points.");
 
     out.NewLine();
@@ -339,7 +339,7 @@ void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::Column
 
 void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* spearman,
                            const core::ColumnRecord& first, const core::ColumnRecord& second,
-                           const core::ColumnRecord& differences, bool twoSided, ResultsBuffer& out)
+                           const core::ColumnRecord& differences, Tails tails, ResultsBuffer& out)
 {
     const bool exact = result.exactness == RankExactness::Exact;
     WriteReportTitle(out, "Wilcoxon matched-pairs signed-ranks test");
@@ -351,11 +351,11 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
     out.AppendLine(" differ significantly from zero?");
     out.NewLine();
 
-    writePValue(out, result.p, twoSided);
+    writePValue(out, result.p, tails);
     if (!exact)
         out.AppendLine("(The P value is an estimate based on a normal approximation.)");
     out.NewLine();
-    if (exact && result.signPatterns < fewestArrangementsForSignificance(twoSided)) {
+    if (exact && result.signPatterns < fewestArrangementsForSignificance(tails)) {
         writeImpossibleLines(out, "pairs.");
         out.NewLine();
     }
@@ -398,7 +398,7 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
 }
 
 void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRecord& first,
-                          const core::ColumnRecord& second, bool twoSided, ResultsBuffer& out)
+                          const core::ColumnRecord& second, Tails tails, ResultsBuffer& out)
 {
     const bool exact = result.exactness == RankExactness::Exact;
     out.NewLine();
@@ -411,7 +411,7 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
     out.NewLine();
     out.NewLine();
 
-    writePValue(out, result.p, twoSided);
+    writePValue(out, result.p, tails);
     if (!exact) {
         out.AppendLine("The P value is an estimate based on a normal approximation.");
         if (result.exactness == RankExactness::TiedRanks)
@@ -420,7 +420,7 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
         out.AppendLine("The P value is exact.");
     }
     out.NewLine();
-    if (exact && result.subsets < fewestArrangementsForSignificance(twoSided))
+    if (exact && result.subsets < fewestArrangementsForSignificance(tails))
         writeImpossibleLines(out, "points.");
 
     out.NewLine();
@@ -444,7 +444,7 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
 }
 
 WilcoxonResult wilcoxonOneSample(const DataTable& table, int column, const core::ColumnRecord& summary,
-                                 Real hypotheticalMedian, bool twoSided, ProgressReporter& progress)
+                                 Real hypotheticalMedian, Tails tails, ProgressReporter& progress)
 {
     int code = error_code::None;
     if (summary.sem == 0)
@@ -456,11 +456,11 @@ WilcoxonResult wilcoxonOneSample(const DataTable& table, int column, const core:
         refused.errorCode = code;
         return refused;
     }
-    return ComputeWilcoxon(table, column, hypotheticalMedian, twoSided, progress);
+    return ComputeWilcoxon(table, column, hypotheticalMedian, tails, progress);
 }
 
 MatchedPairsResult matchedPairs(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                                const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress)
+                                const core::ColumnRecord& secondSummary, Tails tails, ProgressReporter& progress)
 {
     MatchedPairsResult result;
     result.errorCode = twoColumnDataCode(firstSummary, secondSummary);
@@ -475,7 +475,7 @@ MatchedPairsResult matchedPairs(const DataTable& table, int first, int second, c
         return result;
 
     result.differences = differences.summary;
-    result.test = signedRankTest(differences.values, differences.rows, 0, twoSided, progress);
+    result.test = signedRankTest(differences.values, differences.rows, 0, tails, progress);
     if (result.test.p < 0)
         return result;
     // The rank correlation is taken over the complete pairs only. Both
@@ -489,7 +489,7 @@ MatchedPairsResult matchedPairs(const DataTable& table, int first, int second, c
 }
 
 MannWhitneyResult mannWhitney(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                              const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress)
+                              const core::ColumnRecord& secondSummary, Tails tails, ProgressReporter& progress)
 {
     const int code = twoColumnDataCode(firstSummary, secondSummary);
     if (code != error_code::None) {
@@ -497,45 +497,45 @@ MannWhitneyResult mannWhitney(const DataTable& table, int first, int second, con
         refused.errorCode = code;
         return refused;
     }
-    return ComputeMannWhitney(table, first, second, twoSided, progress);
+    return ComputeMannWhitney(table, first, second, tails, progress);
 }
 
 int WriteWilcoxonOneSampleReport(const DataTable& table, int column, const core::ColumnRecord& summary,
-                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out, ProgressReporter& progress)
+                                 Real hypotheticalMedian, Tails tails, ResultsBuffer& out, ProgressReporter& progress)
 {
-    const WilcoxonResult result = wilcoxonOneSample(table, column, summary, hypotheticalMedian, twoSided, progress);
+    const WilcoxonResult result = wilcoxonOneSample(table, column, summary, hypotheticalMedian, tails, progress);
     if (result.errorCode != error_code::None)
         return result.errorCode;
     if (result.p < 0)
         out.AppendLine("Interrupted");
     else
-        WriteWilcoxonOneSampleText(result, summary, hypotheticalMedian, twoSided, out);
+        WriteWilcoxonOneSampleText(result, summary, hypotheticalMedian, tails, out);
     return error_code::None;
 }
 
 int WriteRankTwoColumnReport(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                             const core::ColumnRecord& secondSummary, bool paired, bool twoSided, ResultsBuffer& out,
+                             const core::ColumnRecord& secondSummary, Pairing pairing, Tails tails, ResultsBuffer& out,
                              ProgressReporter& progress)
 {
-    if (paired) {
+    if (pairing == Pairing::Paired) {
         const MatchedPairsResult result =
-            matchedPairs(table, first, second, firstSummary, secondSummary, twoSided, progress);
+            matchedPairs(table, first, second, firstSummary, secondSummary, tails, progress);
         if (result.errorCode != error_code::None)
             return result.errorCode;
         if (result.interrupted())
             out.AppendLine("Interrupted");
         else
             WriteMatchedPairsText(result.test, result.spearman ? &*result.spearman : nullptr, firstSummary,
-                                  secondSummary, result.differences, twoSided, out);
+                                  secondSummary, result.differences, tails, out);
         return error_code::None;
     }
-    const MannWhitneyResult result = mannWhitney(table, first, second, firstSummary, secondSummary, twoSided, progress);
+    const MannWhitneyResult result = mannWhitney(table, first, second, firstSummary, secondSummary, tails, progress);
     if (result.errorCode != error_code::None)
         return result.errorCode;
     if (result.p < 0)
         out.AppendLine("Interrupted");
     else
-        WriteMannWhitneyText(result, firstSummary, secondSummary, twoSided, out);
+        WriteMannWhitneyText(result, firstSummary, secondSummary, tails, out);
     return error_code::None;
 }
 

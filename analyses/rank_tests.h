@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "analyses/analysis_inputs.h"
 #include "analyses/correlation.h"
 #include "analyses/progress_reporter.h"
 #include "analyses/results_buffer.h"
@@ -53,14 +54,14 @@ struct WilcoxonResult {
 };
 
 // The signed rank statistics of the differences between the column's values
-// and the hypothetical median, and their P value. twoSided only decides which
+// and the hypothetical median, and their P value. tails only decides which
 // approximate P the status panel offers. Rows 0 to the last used row are read
 // with GetAnalysisValue. With no non-zero difference (or no value) n is 0
 // and the exact P is 1.
-WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypotheticalMedian, bool twoSided,
+WilcoxonResult ComputeWilcoxon(const DataTable& table, int column, Real hypotheticalMedian, Tails tails,
                                ProgressReporter& progress);
 // The same for values already read; rowsRead scales the progress shown.
-WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Real hypotheticalMedian, bool twoSided,
+WilcoxonResult signedRankTest(const std::vector<Real>& values, int rowsRead, Real hypotheticalMedian, Tails tails,
                               ProgressReporter& progress);
 
 struct ExactMannWhitneyResult {
@@ -72,7 +73,7 @@ struct ExactMannWhitneyResult {
 
 // The lower-tail P of U for groups of m <= k values (m, k >= 1) with tie term
 // tieTerm: exact unless there are ties or 2,000,000,000 rank subsets or more.
-ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, bool twoSided, ProgressReporter& progress);
+ExactMannWhitneyResult ExactMannWhitneyP(int m, int k, Real tieTerm, Real u, Tails tails, ProgressReporter& progress);
 
 struct MannWhitneyResult {
     int errorCode = 0;  // not 0: the data do not allow the test, nothing else is set
@@ -91,7 +92,7 @@ struct MannWhitneyResult {
     std::int64_t subsets = 0;
 };
 
-MannWhitneyResult ComputeMannWhitney(const DataTable& table, int first, int second, bool twoSided,
+MannWhitneyResult ComputeMannWhitney(const DataTable& table, int first, int second, Tails tails,
                                      ProgressReporter& progress);
 
 struct MatchedPairsResult {
@@ -110,37 +111,36 @@ struct MatchedPairsResult {
 // values; for matched pairs then 41 when the differences are all equal
 // (pairedDifferences) and 50 with fewer than 2 pairs.
 WilcoxonResult wilcoxonOneSample(const DataTable& table, int column, const core::ColumnRecord& summary,
-                                 Real hypotheticalMedian, bool twoSided, ProgressReporter& progress);
+                                 Real hypotheticalMedian, Tails tails, ProgressReporter& progress);
 MatchedPairsResult matchedPairs(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                                const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress);
+                                const core::ColumnRecord& secondSummary, Tails tails, ProgressReporter& progress);
 MannWhitneyResult mannWhitney(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                              const core::ColumnRecord& secondSummary, bool twoSided, ProgressReporter& progress);
+                              const core::ColumnRecord& secondSummary, Tails tails, ProgressReporter& progress);
 
 // The report writers: the whole report from computed results without an
 // error code (the entry points below compute and then call these).
 void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::ColumnRecord& summary,
-                                Real hypotheticalMedian, bool twoSided, ResultsBuffer& out);
+                                Real hypotheticalMedian, Tails tails, ResultsBuffer& out);
 // differences is the summary of the column of paired differences, titled
 // "Difference". A null spearman says that the rank correlation of the pairs
 // could not be computed (the values of one column that have a partner are
 // all equal).
 void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* spearman,
                            const core::ColumnRecord& first, const core::ColumnRecord& second,
-                           const core::ColumnRecord& differences, bool twoSided, ResultsBuffer& out);
+                           const core::ColumnRecord& differences, Tails tails, ResultsBuffer& out);
 void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRecord& first,
-                          const core::ColumnRecord& second, bool twoSided, ResultsBuffer& out);
+                          const core::ColumnRecord& second, Tails tails, ResultsBuffer& out);
 
 // The entry points: the report, or the result's analysis error code (then
 // nothing is written). An interrupted ranking writes "Interrupted" and
 // returns 0.
 int WriteWilcoxonOneSampleReport(const DataTable& table, int column, const core::ColumnRecord& summary,
-                                 Real hypotheticalMedian, bool twoSided, ResultsBuffer& out,
-                                 ProgressReporter& progress);
+                                 Real hypotheticalMedian, Tails tails, ResultsBuffer& out, ProgressReporter& progress);
 
 // paired: Wilcoxon matched pairs of the differences first − second;
 // otherwise Mann-Whitney.
 int WriteRankTwoColumnReport(const DataTable& table, int first, int second, const core::ColumnRecord& firstSummary,
-                             const core::ColumnRecord& secondSummary, bool paired, bool twoSided, ResultsBuffer& out,
+                             const core::ColumnRecord& secondSummary, Pairing pairing, Tails tails, ResultsBuffer& out,
                              ProgressReporter& progress);
 
 }  // namespace ombrix::analyses

@@ -195,8 +195,7 @@ int runOneSampleTTest(const DataTable& table, const OneColumnTestInput& input, R
     NormalityResult normality;
     if (rawData)
         normality = NormalityTest(table, raw, column.mean, column.sd);
-    writeOneSampleReport(out, column, input.hypotheticalValue, input.twoSided ? Tails::Two : Tails::One, result,
-                         rawData ? &normality : nullptr);
+    writeOneSampleReport(out, column, input.hypotheticalValue, input.tails, result, rawData ? &normality : nullptr);
     return error_code::None;
 }
 
@@ -246,7 +245,7 @@ void writeUnpairedNormalitySection(ResultsBuffer& out, const core::ColumnRecord&
 void writeUnpairedReport(ResultsBuffer& out, const core::ColumnRecord& first, const core::ColumnRecord& second,
                          const TwoColumnTestInput& input, const UnpairedTResult& result)
 {
-    const bool welch = !input.equalSD;
+    const bool welch = input.variances == Variances::Welch;
     const TTestResult& test = result.test;
 
     WriteReportTitle(out, welch ? "Unpaired t test with Welch correction" : "Unpaired t test");
@@ -258,7 +257,7 @@ void writeUnpairedReport(ResultsBuffer& out, const core::ColumnRecord& first, co
     out.NewLine();
 
     WriteReportHeading(out, "P value");
-    writePValue(out, input.twoSided ? Tails::Two : Tails::One, test.p);
+    writePValue(out, input.tails, test.p);
     if (welch)
         out.AppendLine("Welch correction applied. This test does not assume equal variances.");
     out.NewLine();
@@ -291,7 +290,7 @@ int runUnpairedTTest(const DataTable& table, const TwoColumnTestInput& input, Re
 {
     const core::ColumnRecord first = summarizeColumn(table, input.first);
     const core::ColumnRecord second = summarizeColumn(table, input.second);
-    const UnpairedTResult result = unpairedT(first, second, input.equalSD ? Variances::Equal : Variances::Welch);
+    const UnpairedTResult result = unpairedT(first, second, input.variances);
     if (result.test.errorCode == error_code::None)
         writeUnpairedReport(out, first, second, input, result);
     return result.test.errorCode;
@@ -345,7 +344,7 @@ void writePairedReport(ResultsBuffer& out, const TwoColumnTestInput& input, cons
 
     WriteReportHeading(out, "P value");
     if (!result.zeroSd)
-        writePValue(out, input.twoSided ? Tails::Two : Tails::One, test.p);
+        writePValue(out, input.tails, test.p);
     out.NewLine();
 
     if (!result.zeroSd) {
@@ -546,7 +545,7 @@ int OneColumnTest(const DataTable& table, const OneColumnTestInput& input, Resul
     if (input.column.rawColumn < 0)
         return error_code::NonparametricNeedsRawData;
     return WriteWilcoxonOneSampleReport(table, input.column.rawColumn, input.column.record, input.hypotheticalValue,
-                                        input.twoSided, out, progress);
+                                        input.tails, out, progress);
 }
 
 int TwoColumnTest(const DataTable& table, const TwoColumnTestInput& input, ResultsBuffer& out,
@@ -556,9 +555,9 @@ int TwoColumnTest(const DataTable& table, const TwoColumnTestInput& input, Resul
         if (input.first.rawColumn < 0 || input.second.rawColumn < 0)
             return error_code::NonparametricNeedsRawData;
         return WriteRankTwoColumnReport(table, input.first.rawColumn, input.second.rawColumn, input.first.record,
-                                        input.second.record, !input.unpaired, input.twoSided, out, progress);
+                                        input.second.record, input.pairing, input.tails, out, progress);
     }
-    if (input.unpaired)
+    if (input.pairing == Pairing::Unpaired)
         return runUnpairedTTest(table, input, out);
     return runPairedTTest(table, input, out);
 }

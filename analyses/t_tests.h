@@ -10,9 +10,6 @@
 // them writes the code's message.
 namespace ombrix::analyses {
 
-enum class Tails { One, Two };
-enum class Variances { Equal, Welch };
-
 // Two-sided 95% critical value of Student's t used for the confidence
 // intervals of the t tests: the three-decimal table for 1 to 13 df, above
 // that 1.96·df/(df − 1.20722), which is within 0.0003 of the exact quantile

@@ -73,7 +73,7 @@ void BM_WilcoxonLargestExact(benchmark::State& state)
     const auto table = tableWith({twentyNineDifferences()});
     ClockReadingProgress progress;
     for (auto _ : state)
-        benchmark::DoNotOptimize(ComputeWilcoxon(*table, 0, 0, true, progress).p);
+        benchmark::DoNotOptimize(ComputeWilcoxon(*table, 0, 0, Tails::Two, progress).p);
 }
 BENCHMARK(BM_WilcoxonLargestExact)->Unit(benchmark::kMicrosecond);
 
@@ -96,7 +96,7 @@ void BM_MannWhitneyLargestExact(benchmark::State& state)
     const auto table = tableWith({{500.5L, 1200.5L, 2000.5L}, many});
     ClockReadingProgress progress;
     for (auto _ : state)
-        benchmark::DoNotOptimize(ComputeMannWhitney(*table, 0, 1, true, progress).p);
+        benchmark::DoNotOptimize(ComputeMannWhitney(*table, 0, 1, Tails::Two, progress).p);
 }
 BENCHMARK(BM_MannWhitneyLargestExact)->Unit(benchmark::kMillisecond);
 
@@ -112,7 +112,7 @@ void BM_MannWhitneyFullColumns(benchmark::State& state)
     const auto table = tableWith({first, second});
     ClockReadingProgress progress;
     for (auto _ : state)
-        benchmark::DoNotOptimize(ComputeMannWhitney(*table, 0, 1, true, progress).p);
+        benchmark::DoNotOptimize(ComputeMannWhitney(*table, 0, 1, Tails::Two, progress).p);
 }
 BENCHMARK(BM_MannWhitneyFullColumns)->Unit(benchmark::kMillisecond);
 

@@ -16,7 +16,6 @@ using core::DataSet;
 using core::DataTable;
 using core::PostTestMethod;
 using core::PostTestPairs;
-using core::TwoByTwoTest;
 using core::XYTest;
 
 namespace {
@@ -127,7 +126,7 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
         analyses::OneColumnTestInput input;
         input.column = columnInput(work, choices.OneColColumn);
         input.hypotheticalValue = hypotheticalValueOfChoice(choices);
-        input.twoSided = choices.OneColTwoSided;
+        input.tails = choices.OneColTwoSided ? analyses::Tails::Two : analyses::Tails::One;
         input.nonParametric = choices.OneColNonParametric;
         runAnalysis(dataSet, target,
                     [&] { return analyses::OneColumnTest(work, input, target.results, target.progress); });
@@ -139,10 +138,10 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
         analyses::TwoColumnTestInput input;
         input.first = columnInput(work, choices.TwoColFirst);
         input.second = columnInput(work, choices.TwoColSecond);
-        input.unpaired = choices.TwoColUnpaired;
-        input.twoSided = choices.TwoColTwoSided;
+        input.pairing = choices.TwoColUnpaired ? analyses::Pairing::Unpaired : analyses::Pairing::Paired;
+        input.tails = choices.TwoColTwoSided ? analyses::Tails::Two : analyses::Tails::One;
         input.nonParametric = choices.TwoColNonParametric;
-        input.equalSD = choices.TwoColEqualSD;
+        input.variances = choices.TwoColEqualSD ? analyses::Variances::Equal : analyses::Variances::Welch;
         runAnalysis(dataSet, target,
                     [&] { return analyses::TwoColumnTest(work, input, target.results, target.progress); });
         break;
@@ -218,14 +217,13 @@ CalculateOutcome twoByTwoDispatch(DataSet& dataSet, CalculationTarget& target)
         analyses::TwoByTwoInput input;
         input.counts = dataSet.twoByTwo.counts;
         input.titles = twoByTwoTitles(dataSet.twoByTwo);
-        input.twoSided = choices.TwoByTwoTwoSided;
+        input.tails = choices.TwoByTwoTwoSided ? analyses::Tails::Two : analyses::Tails::One;
         input.proportions = choices.TwoByTwoProportions;
         input.oddsRatio = choices.TwoByTwoOddsRatio;
         input.relativeRisk = choices.TwoByTwoRelativeRisk;
         input.sensitivity = choices.TwoByTwoSensitivity;
-        input.chiSquare = choices.TwoByTwoTest == TwoByTwoTest::ChiSquare;
+        input.test = choices.TwoByTwoTest;
         input.yates = choices.TwoByTwoYates;
-        input.fisher = choices.TwoByTwoTest == TwoByTwoTest::Fisher;
         return analyses::TwoByTwoAnalysis(input, target.results);
     });
     return CalculateOutcome::Calculated;

@@ -115,7 +115,7 @@ TEST(WilcoxonComputation, StatisticsAndPValuesAgreeWithR)
         SCOPED_TRACE(c.name);
         const auto table = tableWith({c.values});
         RecordingProgress progress;
-        const WilcoxonResult r = guarded([&] { return ComputeWilcoxon(*table, 0, c.median, true, progress); });
+        const WilcoxonResult r = guarded([&] { return ComputeWilcoxon(*table, 0, c.median, Tails::Two, progress); });
         EXPECT_EQ(r.tPlus, c.tPlus);
         EXPECT_EQ(r.tMinus, c.tMinus);
         EXPECT_EQ(r.w, c.tPlus + c.tMinus);
@@ -171,7 +171,7 @@ TEST(MannWhitneyComputation, StatisticsAndPValuesAgreeWithR)
         SCOPED_TRACE(c.name);
         const auto table = tableWith({c.first, c.second});
         RecordingProgress progress;
-        const MannWhitneyResult r = guarded([&] { return ComputeMannWhitney(*table, 0, 1, true, progress); });
+        const MannWhitneyResult r = guarded([&] { return ComputeMannWhitney(*table, 0, 1, Tails::Two, progress); });
         EXPECT_EQ(r.u, c.u);
         EXPECT_EQ(r.uPrime, c.uPrime);
         EXPECT_EQ(r.rankSumFirst, c.rankSumFirst);
@@ -193,18 +193,18 @@ TEST(RankComputations, StatusCallsOfferTheApproximateP)
 {
     const auto one = tableWith({weightGain});
     const auto two = tableWith({control, treated});
-    for (const bool twoSided : {true, false}) {
+    for (const Tails tails : {Tails::Two, Tails::One}) {
         RecordingProgress signedRanks, rankSums;
-        const Real w = ComputeWilcoxon(*one, 0, 10, twoSided, signedRanks).approximateP;
-        const Real u = ComputeMannWhitney(*two, 0, 1, twoSided, rankSums).approximateP;
+        const Real w = ComputeWilcoxon(*one, 0, 10, tails, signedRanks).approximateP;
+        const Real u = ComputeMannWhitney(*two, 0, 1, tails, rankSums).approximateP;
         EXPECT_NEAR(static_cast<double>(w), 0.0514902606, 1e-6);
         EXPECT_NEAR(static_cast<double>(u), 0.0074719564, 1e-6);
-        const Real tails = twoSided ? 2 : 1;
+        const Real times = tails == Tails::Two ? 2 : 1;
         const std::string exact(ExactPStatusMessage);
         EXPECT_EQ(signedRanks.messages, (std::vector{std::string(WilcoxonStatusMessage), exact}));
         EXPECT_EQ(rankSums.messages, (std::vector{std::string(MannWhitneyStatusMessage), exact}));
-        EXPECT_EQ(signedRanks.approximatePs, (std::vector<Real>{NoApproximateP, tails * w}));
-        EXPECT_EQ(rankSums.approximatePs, (std::vector<Real>{NoApproximateP, tails * u}));
+        EXPECT_EQ(signedRanks.approximatePs, (std::vector<Real>{NoApproximateP, times * w}));
+        EXPECT_EQ(rankSums.approximatePs, (std::vector<Real>{NoApproximateP, times * u}));
         // One progress call per level of tied absolute differences (ten
         // distinct ones), and one per value.
         EXPECT_EQ(signedRanks.calls, 10);
@@ -214,7 +214,7 @@ TEST(RankComputations, StatusCallsOfferTheApproximateP)
     // With ties the exact count is not attempted, so its status is never shown.
     const auto tied = tableWith({{3, 5, 2, 4}, {6, 7, 5, 8}});
     RecordingProgress tiedProgress;
-    EXPECT_EQ(ComputeMannWhitney(*tied, 0, 1, true, tiedProgress).exactness, RankExactness::TiedRanks);
+    EXPECT_EQ(ComputeMannWhitney(*tied, 0, 1, Tails::Two, tiedProgress).exactness, RankExactness::TiedRanks);
     EXPECT_EQ(tiedProgress.messages.size(), 1u);
 }
 
@@ -222,13 +222,13 @@ TEST(ExactMannWhitney, SubsetLimitDecidesExactness)
 {
     RecordingProgress progress;
     // C(2290, 3) = 1,998,876,880 subsets are counted; C(2291, 3) = 2,001,497,785 are not.
-    EXPECT_EQ(ExactMannWhitneyP(3, 2287, 0, 3161, true, progress).exactness, RankExactness::Exact);
-    const ExactMannWhitneyResult refused = ExactMannWhitneyP(3, 2288, 0, 3161, true, progress);
+    EXPECT_EQ(ExactMannWhitneyP(3, 2287, 0, 3161, Tails::Two, progress).exactness, RankExactness::Exact);
+    const ExactMannWhitneyResult refused = ExactMannWhitneyP(3, 2288, 0, 3161, Tails::Two, progress);
     EXPECT_EQ(refused.exactness, RankExactness::TooLong);
     EXPECT_EQ(refused.p, refused.approximateP);
     // U = mk/2: the one-tailed count is more than half, so the two-tailed P
     // exceeds 1 (pwilcox(8, 4, 4) = 39/70).
-    EXPECT_NEAR(static_cast<double>(ExactMannWhitneyP(4, 4, 0, 8, true, progress).p), 39.0 / 70, 1e-15);
+    EXPECT_NEAR(static_cast<double>(ExactMannWhitneyP(4, 4, 0, 8, Tails::Two, progress).p), 39.0 / 70, 1e-15);
     EXPECT_FALSE(progress.shown);
 }
 
