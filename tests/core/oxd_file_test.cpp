@@ -236,8 +236,11 @@ void fillRandomly(DataSet& d, std::mt19937& random, bool large)
         t.setFixedDecimals(c, static_cast<int>(random() % 8) - 1);
         t.setSelected(c, coin(random));
     }
-    for (int r = 0; r < rows; r += 7)
-        t.setRowTitle(r, "R" + std::to_string(r * 3));
+    for (int r = 0; r < rows; r += 7) {
+        std::string title = "R";  // appended: GCC 12 misreads "R" + std::string in Release
+        title += std::to_string(r * 3);
+        t.setRowTitle(r, title);
+    }
     t.setTitle("Random table " + std::to_string(random() % 1000));
     d.notes.setText("First line\r\nSecond, with a comma\r\n\r\n<<END NOTES>>\r\nlast");
 
