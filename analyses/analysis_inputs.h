@@ -49,8 +49,8 @@ struct TwoColumnTestInput {
 struct MultiColumnTestInput {
     bool nonParametric = false;
     bool ordinary = true;
-    int postTestMethod = 1;  // the effective method
-    int postTestState = 2;
+    core::PostTestMethod postTestMethod = core::PostTestMethod::Tukey;  // the effective method
+    core::PostTestState postTestState = core::PostTestState::OnlyIfSignificant;
     int controlColumn = 0;  // position among the analysed columns
     bool selectedPairsOnly = false;
     std::array<bool, core::SelectedPairCount> selectedPairs{};

@@ -11,15 +11,22 @@ namespace {
 
 constexpr int TitleWidth = 15;
 
-// One header cell: its words, one per header line counted from the top, the
-// column it starts at and the width its words are centred in and ruled under.
-struct HeaderCell {
-    int column;
-    int width;
-    std::vector<const char*> lines;  // empty entries leave that line blank
-};
+// A title takes at most its 15-character field, so the columns after it stay
+// in place; sentences carry the whole title.
+std::string titleCell(std::string_view title)
+{
+    return RightJustify(reportColumns(title, 0, TitleWidth), TitleWidth);
+}
 
-void writeHeader(ResultsBuffer& out, const std::vector<HeaderCell>& cells)
+void writeTitle(ResultsBuffer& out, const core::ColumnRecord& record)
+{
+    out.PadToColumn(1);
+    out.Append(titleCell(record.title));
+}
+
+}  // namespace
+
+void WriteTableHeader(ResultsBuffer& out, const std::vector<HeaderCell>& cells)
 {
     size_t lineCount = 0;
     for (const HeaderCell& cell : cells)
@@ -39,25 +46,10 @@ void writeHeader(ResultsBuffer& out, const std::vector<HeaderCell>& cells)
     }
     for (const HeaderCell& cell : cells) {
         out.PadToColumn(cell.column);
-        out.AppendRule(cell.width);
+        out.AppendRule(cell.ruleWidth < 0 ? cell.width : cell.ruleWidth);
     }
     out.NewLine();
 }
-
-// A title takes at most its 15-character field, so the columns after it stay
-// in place; sentences carry the whole title.
-std::string titleCell(std::string_view title)
-{
-    return RightJustify(reportColumns(title, 0, TitleWidth), TitleWidth);
-}
-
-void writeTitle(ResultsBuffer& out, const core::ColumnRecord& record)
-{
-    out.PadToColumn(1);
-    out.Append(titleCell(record.title));
-}
-
-}  // namespace
 
 bool WriteColumnSummaryTable(ResultsBuffer& out, const std::vector<ColumnSummary>& columns)
 {
@@ -65,12 +57,12 @@ bool WriteColumnSummaryTable(ResultsBuffer& out, const std::vector<ColumnSummary
     if (!second)
         return false;
 
-    writeHeader(out, {{1, 15, {"Group"}},
-                      {17, 6, {"Number", "of", "Points"}},
-                      {26, 8, {"Mean"}},
-                      {35, 9, {"Standard", "Deviation"}},
-                      {46, 8, {"Standard", "Error of", "Mean"}},
-                      {56, 8, {"Median"}}});
+    WriteTableHeader(out, {{1, 15, {"Group"}},
+                           {17, 6, {"Number", "of", "Points"}},
+                           {26, 8, {"Mean"}},
+                           {35, 9, {"Standard", "Deviation"}},
+                           {46, 8, {"Standard", "Error of", "Mean"}},
+                           {56, 8, {"Median"}}});
     for (const ColumnSummary& column : columns) {
         const core::ColumnRecord& r = column.record;
         writeTitle(out, r);
@@ -93,8 +85,9 @@ bool WriteColumnSummaryTable(ResultsBuffer& out, const std::vector<ColumnSummary
     second->Append("95% Confidence Interval");
     second->ToggleBold();
     second->NewLine();
-    writeHeader(*second,
-                {{1, 15, {"Group"}}, {17, 8, {"Minimum"}}, {26, 8, {"Maximum"}}, {35, 10, {"From"}}, {46, 10, {"To"}}});
+    WriteTableHeader(
+        *second,
+        {{1, 15, {"Group"}}, {17, 8, {"Minimum"}}, {26, 8, {"Maximum"}}, {35, 10, {"From"}}, {46, 10, {"To"}}});
     for (const ColumnSummary& column : columns) {
         const core::ColumnRecord& r = column.record;
         writeTitle(*second, r);
@@ -115,7 +108,8 @@ bool WriteColumnSummaryTable(ResultsBuffer& out, const std::vector<ColumnSummary
 void WriteNormalityTable(ResultsBuffer& out, const std::vector<ColumnSummary>& columns)
 {
     out.NewLine();
-    writeHeader(out, {{1, 15, {"Group"}}, {17, 6, {"KS"}}, {26, 8, {"P Value"}}, {35, 23, {"Passed normality test?"}}});
+    WriteTableHeader(out,
+                     {{1, 15, {"Group"}}, {17, 6, {"KS"}}, {26, 8, {"P Value"}}, {35, 23, {"Passed normality test?"}}});
     for (const ColumnSummary& column : columns) {
         const core::ColumnRecord& r = column.record;
         if (r.n <= 0)
@@ -146,11 +140,11 @@ void WriteNormalityTable(ResultsBuffer& out, const std::vector<ColumnSummary>& c
 
 void WriteNonparametricSummaryTable(ResultsBuffer& out, const std::vector<ColumnSummary>& columns)
 {
-    writeHeader(out, {{1, 15, {"Group"}},
-                      {17, 6, {"Number", "of", "Points"}},
-                      {26, 8, {"Median"}},
-                      {35, 8, {"Minimum"}},
-                      {46, 8, {"Maximum"}}});
+    WriteTableHeader(out, {{1, 15, {"Group"}},
+                           {17, 6, {"Number", "of", "Points"}},
+                           {26, 8, {"Median"}},
+                           {35, 8, {"Minimum"}},
+                           {46, 8, {"Maximum"}}});
     for (const ColumnSummary& column : columns) {
         const core::ColumnRecord& r = column.record;
         writeTitle(out, r);

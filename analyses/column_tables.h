@@ -8,6 +8,20 @@
 // The column statistics tables that the t tests, rank tests and ANOVAs print.
 namespace ombrix::analyses {
 
+// One cell of a table header: its words, one per header line counted from
+// the top (short headers sit on the lowest lines, next to the rule), the
+// column it starts at, the width its words are centred in, and the width of
+// the '=' rule under it (the same width when negative).
+struct HeaderCell {
+    int column;
+    int width;
+    std::vector<const char*> lines;  // empty entries leave that line blank
+    int ruleWidth = -1;
+};
+
+// The header lines in bold, then the rule under every cell.
+void WriteTableHeader(ResultsBuffer& out, const std::vector<HeaderCell>& cells);
+
 struct ColumnSummary {
     core::ColumnRecord record;
     bool meanEntry = false;  // typed summary values: no median, extremes or normality

@@ -151,8 +151,8 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
         analyses::MultiColumnTestInput input;
         input.nonParametric = choices.MultiColNonParametric;
         input.ordinary = choices.OrdinaryAnova;
-        input.postTestMethod = static_cast<int>(postTest.method);
-        input.postTestState = static_cast<int>(choices.PostTestState);
+        input.postTestMethod = postTest.method;
+        input.postTestState = choices.PostTestState;
         input.controlColumn = choices.ControlColumn;
         input.selectedPairsOnly = postTest.selectedPairsOnly;
         input.selectedPairs = postTest.pairs;

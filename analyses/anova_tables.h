@@ -1,0 +1,31 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "analyses/results_buffer.h"
+#include "core/real.h"
+
+// The ANOVA tables that the one-way, repeated-measures and linear-trend
+// reports share: one line per source of variation with its degrees of
+// freedom, sum of squares and mean square, then the total.
+namespace ombrix::analyses {
+
+// Ordinary (one-way ANOVA and its trend test): columns at 1, 31, 43 and 53,
+// the total labelled "Total     ". Repeated measures: columns at 1, 30, 42
+// and 52, the total labelled "Total".
+enum class AnovaTableLayout { Ordinary, RepeatedMeasures };
+
+struct AnovaTableRow {
+    std::string_view source;  // e.g. "Treatments (between columns)"
+    int df = 0;
+    Real ss = 0;
+    Real ms = 0;
+};
+
+// The header, one line per source, a dashed rule under the first three
+// columns and the total line (df and SS, no mean square).
+void WriteAnovaTable(ResultsBuffer& out, AnovaTableLayout layout, std::span<const AnovaTableRow> sources, int dfTotal,
+                     Real ssTotal);
+
+}  // namespace ombrix::analyses

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "analyses/results_buffer.h"
+#include "core/analysis_choices.h"
+#include "core/data_table.h"
+#include "core/real.h"
+
+// The post tests that follow a one-way or repeated-measures ANOVA: Bonferroni
+// (all or selected pairs), Tukey-Kramer, Student-Newman-Keuls, Dunnett
+// against a control column, and the test for linear trend between column
+// means and column number. Each appends its section to the ANOVA's report
+// and returns an analysis error code (0, or 10 when the buffer for its
+// second table cannot be had; nothing is written then).
+namespace ombrix::analyses {
+
+enum class AnovaDesign { Ordinary, RepeatedMeasures };
+
+// What every post test is given by the ANOVA it follows.
+struct PostTestContext {
+    // The analysed columns that hold values, in data-set order (title, N, mean).
+    std::vector<core::ColumnRecord> columns;
+    int dfResidual = 0;
+    Real msResidual = 0;
+    AnovaDesign design = AnovaDesign::Ordinary;
+};
+
+// The ANOVA's sums, which the test for linear trend divides into a linear
+// and a nonlinear part. The individual (between rows) row is the repeated-
+// measures design's only.
+struct AnovaSums {
+    Real ssTreatment = 0;
+    Real ssResidual = 0;
+    Real ssTotal = 0;
+    Real ssIndividual = 0;
+    int dfTreatment = 0;
+    int dfResidual = 0;
+    int dfTotal = 0;
+    int dfIndividual = 0;
+    Real msResidual = 0;
+};
+
+// The post test chosen, as the dispatcher hands it on. selectedPairs holds
+// one flag per pair (i < j) of analysed columns at core::selectedPairIndex(i, j);
+// controlColumn is a position among the analysed columns.
+struct PostTestChoice {
+    core::PostTestMethod method = core::PostTestMethod::Tukey;
+    bool selectedPairsOnly = false;
+    std::array<bool, core::SelectedPairCount> selectedPairs{};
+    int controlColumn = 0;
+    bool dunnettTwoSided = true;
+};
+
+int WriteBonferroniPostTest(ResultsBuffer& out, const PostTestContext& context, bool selectedPairsOnly,
+                            const std::array<bool, core::SelectedPairCount>& selectedPairs);
+// Tukey-Kramer, or with studentNewmanKeuls the stepwise Student-Newman-Keuls test.
+int WriteTukeyPostTest(ResultsBuffer& out, const PostTestContext& context, bool studentNewmanKeuls);
+int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext& context, int controlColumn, bool twoSided);
+int WriteLinearTrendPostTest(ResultsBuffer& out, const PostTestContext& context, const AnovaSums& sums);
+
+// The chosen post test; the ANOVA reports call this.
+int WritePostTest(ResultsBuffer& out, const PostTestContext& context, const PostTestChoice& choice,
+                  const AnovaSums& sums);
+
+}  // namespace ombrix::analyses
