@@ -1,5 +1,7 @@
 #include "analyses/post_tests.h"
 
+#include "analyses/report_writers.h"
+
 namespace ombrix::analyses {
 
 namespace {
@@ -32,6 +34,28 @@ int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext&, int, bool)
 int WriteLinearTrendPostTest(ResultsBuffer& out, const PostTestContext&, const AnovaSums&)
 {
     return notAvailableYet(out);
+}
+
+PostTestChoice postTestChoiceOf(const MultiColumnTestInput& input)
+{
+    PostTestChoice choice;
+    choice.method = input.postTestMethod;
+    choice.selectedPairsOnly = input.selectedPairsOnly;
+    choice.selectedPairs = input.selectedPairs;
+    choice.controlColumn = input.controlColumn < 0 ? 0 : input.controlColumn;
+    return choice;
+}
+
+bool postTestRuns(core::PostTestState state, Real p)
+{
+    return state == core::PostTestState::Perform || (state == core::PostTestState::OnlyIfSignificant && p <= 0.05L);
+}
+
+void WritePostTestsNotCalculated(ResultsBuffer& out)
+{
+    WriteReportHeading(out, "Post tests");
+    out.AppendLine("Post tests were not calculated because the P value was greater");
+    out.AppendLine("than 0.05.");
 }
 
 int WritePostTest(ResultsBuffer& out, const PostTestContext& context, const PostTestChoice& choice,

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "analyses/analysis_inputs.h"
 #include "analyses/results_buffer.h"
 #include "core/analysis_choices.h"
 #include "core/data_table.h"
@@ -59,6 +60,17 @@ int WriteBonferroniPostTest(ResultsBuffer& out, const PostTestContext& context, 
 int WriteTukeyPostTest(ResultsBuffer& out, const PostTestContext& context, bool studentNewmanKeuls);
 int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext& context, int controlColumn, bool twoSided);
 int WriteLinearTrendPostTest(ResultsBuffer& out, const PostTestContext& context, const AnovaSums& sums);
+
+// The post test the dispatcher chose (dunnettTwoSided is always true there).
+PostTestChoice postTestChoiceOf(const MultiColumnTestInput& input);
+
+// Whether the chosen post test runs after an ANOVA whose overall P is p:
+// always when asked to perform it, when asked only for P <= 0.05 then so.
+bool postTestRuns(core::PostTestState state, Real p);
+
+// What stands in the report instead when the post test was to run only for
+// P <= 0.05 and P is above it: the "Post tests" heading and two lines.
+void WritePostTestsNotCalculated(ResultsBuffer& out);
 
 // The chosen post test; the ANOVA reports call this.
 int WritePostTest(ResultsBuffer& out, const PostTestContext& context, const PostTestChoice& choice,

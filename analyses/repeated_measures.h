@@ -1,0 +1,15 @@
+#pragma once
+
+#include "analyses/analysis_inputs.h"
+
+// Repeated-measures (randomized block) one-way ANOVA over matched columns of
+// raw data: every row is one subject measured under every column.
+namespace ombrix::analyses {
+
+// The report over the analysed columns (the table's column map), with the
+// chosen post test in its repeated-measures variant. Returns the analysis
+// error code: 15 when a value is missing inside the data block, 11 with fewer
+// than two rows or columns, 13 when every column's SD is 0, 10 out of memory.
+int RepeatedMeasuresAnova(const DataTable& table, const MultiColumnTestInput& input, ResultsBuffer& out);
+
+}  // namespace ombrix::analyses
