@@ -357,9 +357,10 @@ int WriteLinearTrendPostTest(ResultsBuffer& out, const PostTestContext& context,
     if (ssNonlinear <= 1e-15L * sums.ssTreatment)
         ssNonlinear = 0;
     const int dfNonlinear = sums.dfTreatment - 1;
-    const Real msNonlinear = ssNonlinear / dfNonlinear;
+    // Two columns always lie on a line: nothing is left for a nonlinear part.
+    const Real msNonlinear = dfNonlinear > 0 ? ssNonlinear / dfNonlinear : 0;
     const Real fNonlinear = msNonlinear / sums.msResidual;
-    const Real pNonlinear = numeric::FProbability(dfNonlinear, sums.dfResidual, fNonlinear);
+    const Real pNonlinear = dfNonlinear > 0 ? numeric::FProbability(dfNonlinear, sums.dfResidual, fNonlinear) : 1;
 
     writeUnderlinedHeading(out, "Test for linear trend between column means and column number");
     out.NewLine();

@@ -56,6 +56,8 @@ const Case Cases[] = {
     // Means on a line whose decimals are not exact in binary: no nonlinear part.
     {"trend_means_on_a_line", PostTestMethod::LinearTrend, {{1.1L, 5}, {2.2L, 5}, {3.3L, 5}}, 12, 0.5L,
      AnovaDesign::Ordinary, {}, 0, {12.1L, 6, 18.1L, 0, 2, 12, 14, 0, 0.5L}},
+    {"trend_2_columns", PostTestMethod::LinearTrend, {{4.5L, 4}, {7, 5}}, 7, 15.0L / 7, AnovaDesign::Ordinary, {}, 0,
+     {125.0L / 9, 15, 260.0L / 9, 0, 1, 7, 8, 0, 15.0L / 7}},
     // Rows of A: 3 5 4 6 7, B: 6 7 5 8 9, C: 9 8 11 10 12 (and D: 8 9 8 12 11).
     {"trend_3_columns_repeated_measures", PostTestMethod::LinearTrend, {{5, 5}, {7, 5}, {10, 5}}, 8, 13.0L / 12,
      AnovaDesign::RepeatedMeasures, {}, 0, {190.0L / 3, 26.0L / 3, 280.0L / 3, 64.0L / 3, 2, 8, 14, 4, 13.0L / 12}},
