@@ -280,6 +280,10 @@ int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext& context, int
         out.AppendLine("Too few data points. DF must exceed 5. ");
         return error_code::None;
     }
+    // The stored choice may name a column that holds no values now; the
+    // first analysed column stands in, as for no choice at all.
+    if (controlColumn < 0 || controlColumn >= k)
+        controlColumn = 0;
     const ColumnRecord& control = context.columns[static_cast<size_t>(controlColumn)];
     const numeric::Sides sides = twoSided ? numeric::Sides::Two : numeric::Sides::One;
     const Real critical05 = numeric::DunnettCritical(df, k, sides, 0.05L);

@@ -48,6 +48,8 @@ const Case Cases[] = {
     {"snk_nonsignificant_range", PostTestMethod::StudentNewmanKeuls, {{1, 5}, {2, 5}, {3, 5}, {10, 5}}, 16, 4},
     {"dunnett_df_4", PostTestMethod::Dunnett, {{10, 2}, {20, 3}, {13, 2}}, 4, 4},
     {"dunnett_df_5", PostTestMethod::Dunnett, {{10, 2}, {20, 3}, {13, 3}}, 5, 4, AnovaDesign::Ordinary, {}, 1},
+    {"dunnett_control_outside_columns", PostTestMethod::Dunnett, {{10, 2}, {20, 3}, {13, 3}}, 5, 4,
+     AnovaDesign::Ordinary, {}, 7},
     // A: 3 5 4 6, B: 6 7 5 8 9, C: 9 8 11 12 (and D: 8 10 9 12 11).
     {"trend_3_columns", PostTestMethod::LinearTrend, {{4.5L, 4}, {7, 5}, {10, 4}}, 10, 2.5L,
      AnovaDesign::Ordinary, {}, 0, {789.0L / 13, 25, 1114.0L / 13, 0, 2, 10, 12, 0, 2.5L}},
