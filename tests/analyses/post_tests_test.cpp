@@ -11,10 +11,17 @@
 
 // Each case is one post-test section, written from the summaries an ANOVA
 // hands on, against tests/golden/post_tests/<name>.txt. The goldens were
-// checked against R 4: pt/qt for Bonferroni (pairwise t with the pooled
-// residual), ptukey/qtukey for the Tukey and Student-Newman-Keuls levels,
-// the Dunnett tables for Dunnett, and anova(lm()) plus pf for the trend
-// sums (the trend cases' ANOVA sums below are R's for the data in the name).
+// checked against R 4: qt/pt for Bonferroni (pairwise t with the pooled
+// residual), qtukey/ptukey for the Tukey and Student-Newman-Keuls levels,
+// Dunnett's critical values by integrating the equicorrelated normal over
+// the chi distribution, anova(lm()) and pf for the trend sums (the trend
+// cases' sums below are R's for the data named beside them). Where the
+// method differs by design: Tukey and Dunnett give the level reached in the
+// tables, not an exact P, and their limits use the tabled critical value
+// (4.046 for q(0.05; 4, 16), so some limits differ from qtukey's in the
+// fourth digit); Bonferroni's t comes from a bisection to 1e-4, which moves
+// a limit near 0 in its fourth digit; with unequal N the trend's linear SS
+// is that of the fixed contrast, not of a weighted regression on column number.
 namespace ombrix::analyses {
 namespace {
 
