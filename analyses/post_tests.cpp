@@ -168,8 +168,7 @@ int WriteBonferroniPostTest(ResultsBuffer& out, const PostTestContext& context, 
                 continue;
             const ColumnRecord& a = columns[static_cast<size_t>(i)];
             const ColumnRecord& b = columns[static_cast<size_t>(j)];
-            // Matched rows share one N, and the residual already holds the
-            // subjects' differences, hence 2 MS / n.
+            // Matched columns share one N (complete rows), so 1/Ni + 1/Nj is 2/n.
             const Real se = context.design == AnovaDesign::RepeatedMeasures
                                 ? std::sqrt(2 * context.msResidual / a.n)
                                 : std::sqrt(context.msResidual * (1.0L / a.n + 1.0L / b.n));
