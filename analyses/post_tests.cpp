@@ -69,10 +69,9 @@ std::string pairLabel(const Comparison& c, std::string_view joint)
 
 void writeComparisonHeader(ResultsBuffer& out, const char* statistic)
 {
-    WriteTableHeader(out, {{1, 34, {"Comparison"}},
-                           {36, 10, {"Mean", "Difference"}},
-                           {47, 8, {statistic}, 7},
-                           {55, 11, {"P value"}}});
+    WriteTableHeader(
+        out,
+        {{1, 34, {"Comparison"}}, {36, 10, {"Mean", "Difference"}}, {47, 8, {statistic}, 7}, {55, 11, {"P value"}}});
 }
 
 void writeIntervalHeader(ResultsBuffer& out)
@@ -291,10 +290,8 @@ int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext& context, int
     out.AppendLine(control.title);
     writeCriticalSentence(out, "q", critical05);
 
-    WriteTableHeader(out, {{1, 34, {"Comparison"}},
-                           {36, 10, {"Mean", "Difference"}},
-                           {47, 8, {"q "}},
-                           {56, 10, {"P value"}}});
+    WriteTableHeader(
+        out, {{1, 34, {"Comparison"}}, {36, 10, {"Mean", "Difference"}}, {47, 8, {"q "}}, {56, 10, {"P value"}}});
     WriteTableHeader(*second, {{1, 34, {"Difference"}},
                                {36, 10, {"Mean", "Difference"}},
                                {47, 8, {"Lower", "95% CI"}},
