@@ -95,10 +95,16 @@ RepeatedMeasuresResult computeRepeatedMeasures(const DataTable& table)
     result.rows = r;
     const Real count = static_cast<Real>(values.size());
 
+    // The rounding of the first mean is taken out by the mean of the
+    // deviations from it, as in the two-pass variance.
     Real sum = 0;
     for (const Real x : values)
         sum += x;
-    const Real g = sum / count;
+    Real g = sum / count;
+    Real deviationSum = 0;
+    for (const Real x : values)
+        deviationSum += x - g;
+    g += deviationSum / count;
     result.grandMean = g;
 
     std::vector<Real> columnSums(static_cast<std::size_t>(c), 0);
