@@ -240,8 +240,7 @@ void writeAnovaTableSection(ResultsBuffer& out, const OneWayAnovaResult& anova)
     out.NewLine();
 }
 
-int oneWayAnovaReport(const std::vector<ColumnSummary>& columns, const MultiColumnTestInput& input,
-                      ResultsBuffer& out)
+int oneWayAnovaReport(const std::vector<ColumnSummary>& columns, const MultiColumnTestInput& input, ResultsBuffer& out)
 {
     std::vector<core::ColumnRecord> records;
     for (const ColumnSummary& column : columns)
@@ -278,7 +277,8 @@ int oneWayAnovaReport(const std::vector<ColumnSummary>& columns, const MultiColu
 int MultiColumnTest(const DataTable& table, const MultiColumnTestInput& input, ResultsBuffer& out, ProgressReporter&)
 {
     const std::vector<ColumnSummary> columns = analysedColumns(table);
-    const bool averaged = std::any_of(columns.begin(), columns.end(), [](const ColumnSummary& c) { return c.meanEntry; });
+    const bool averaged =
+        std::any_of(columns.begin(), columns.end(), [](const ColumnSummary& c) { return c.meanEntry; });
     if (averaged && (input.nonParametric || !input.ordinary))
         return error_code::AnovaNeedsRawData;
     if (input.nonParametric) {

@@ -20,10 +20,10 @@ struct OneWayAnovaResult {
     Real msTreatment = 0;
     Real msResidual = 0;
     Real f = 0;
-    Real p = 0;          // stays 0 when MS residual is 0
-    int k = 0;           // columns with at least two values
+    Real p = 0;  // stays 0 when MS residual is 0
+    int k = 0;   // columns with at least two values
     int largestN = 0;
-    int errorCode = 0;   // 11: fewer than two such columns; 12: a column with one value
+    int errorCode = 0;  // 11: fewer than two such columns; 12: a column with one value
 };
 
 // From each column's N, mean and SD (columns with N = 0 are left out).
