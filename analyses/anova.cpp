@@ -16,6 +16,18 @@
 
 namespace ombrix::analyses {
 
+namespace {
+
+// A typed column may come without SD or SEM; like the t tests, the analysis
+// takes that as no spread rather than reading the missing-value marker as a
+// number.
+Real knownSd(const core::ColumnRecord& column)
+{
+    return isMissing(column.sd) ? 0 : column.sd;
+}
+
+}  // namespace
+
 OneWayAnovaResult oneWayAnova(std::span<const core::ColumnRecord> columns)
 {
     OneWayAnovaResult result;
@@ -37,7 +49,7 @@ OneWayAnovaResult oneWayAnova(std::span<const core::ColumnRecord> columns)
         }
         const Real df = static_cast<Real>(column.n - 1);
         shiftedSum += column.n * (column.mean - origin);
-        result.ssResidual += df * column.sd * column.sd;
+        result.ssResidual += df * knownSd(column) * knownSd(column);
         n += column.n;
         ++result.k;
         result.largestN = std::max(result.largestN, static_cast<int>(column.n));
@@ -84,11 +96,12 @@ BartlettResult bartlettTest(std::span<const core::ColumnRecord> columns)
             continue;
         const int df = column.n - 1;
         dfSum += df;
-        if (column.sd == 0) {
+        const Real sd = knownSd(column);
+        if (sd == 0) {
             zeroSd = true;
             continue;
         }
-        const Real variance = column.sd * column.sd;
+        const Real variance = sd * sd;
         pooled += df * variance;
         logSum += df * std::log(variance);
         reciprocals += Real(1) / df;
@@ -256,7 +269,8 @@ int oneWayAnovaReport(const std::vector<ColumnSummary>& columns, const MultiColu
 
     out.NewLine();
     WriteReportTitle(out, "One-way Analysis of Variance (ANOVA)");
-    if (std::all_of(records.begin(), records.end(), [](const core::ColumnRecord& c) { return c.n == 0 || c.sd == 0; }))
+    if (std::all_of(records.begin(), records.end(),
+                    [](const core::ColumnRecord& c) { return c.n == 0 || knownSd(c) == 0; }))
         return error_code::AnovaAllSdsZero;
 
     writeVerdict(out, anova);
