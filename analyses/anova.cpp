@@ -130,9 +130,8 @@ std::vector<ColumnSummary> analysedColumns(const DataTable& table)
             summary.record = table.column(physical);
             ComputeSummaryColumnStatistics(summary.record);
         } else {
-            summary.record = ComputeRawColumnStatistics(table, logical);
+            summary.record = rawStatisticsWithNormality(table, logical);
             summary.record.title = table.column(physical).title;
-            setNormality(summary.record, NormalityTest(table, logical, summary.record.mean, summary.record.sd));
         }
         columns.push_back(std::move(summary));
     }
