@@ -33,7 +33,8 @@ OneWayAnovaResult oneWayAnova(std::span<const core::ColumnRecord> columns)
     OneWayAnovaResult result;
     // The grand mean is taken as an offset from the first mean, so that the
     // deviations mj - grand mean come from differences of nearby numbers
-    // (exact) rather than from a sum of large ones.
+    // rather than from a sum of large ones; its own rounding enters SS
+    // treatment only squared, since sum Nj (mj - grand mean) is 0.
     Real origin = 0;
     bool haveOrigin = false;
     Real shiftedSum = 0;
@@ -158,12 +159,11 @@ void writeVerdict(ResultsBuffer& out, const OneWayAnovaResult& anova)
 int writePostTestSection(ResultsBuffer& out, const std::vector<core::ColumnRecord>& records,
                          const MultiColumnTestInput& input, const OneWayAnovaResult& anova)
 {
-    if (input.postTestState == core::PostTestState::OnlyIfSignificant && !postTestRuns(input.postTestState, anova.p)) {
-        WritePostTestsNotCalculated(out);
+    if (!postTestRuns(input.postTestState, anova.p)) {
+        if (input.postTestState == core::PostTestState::OnlyIfSignificant)
+            WritePostTestsNotCalculated(out);
         return error_code::None;
     }
-    if (!postTestRuns(input.postTestState, anova.p))
-        return error_code::None;
     PostTestContext context;
     for (const core::ColumnRecord& record : records)
         if (record.n > 0)
