@@ -213,6 +213,15 @@ core::ColumnRecord ComputeRawColumnStatistics(const DataTable& table, int column
     return record;
 }
 
+core::ColumnRecord rawStatisticsWithNormality(const DataTable& table, int column)
+{
+    core::ColumnRecord record = table.column(column);
+    const std::vector<Real> sorted = sortedColumnValues(table, column);
+    rawStatisticsOfSorted(record, sorted);
+    setNormality(record, normalityOfSorted(sorted, record.mean, record.sd));
+    return record;
+}
+
 core::ColumnRecord statisticsOfValues(std::vector<Real> values)
 {
     std::sort(values.begin(), values.end());

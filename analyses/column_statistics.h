@@ -25,6 +25,8 @@ void UpdateColumnStatistics(DataTable& table);
 // missing. Title and normality are the table's record's. Values up to the
 // top of the extended range give finite SD and SEM.
 core::ColumnRecord ComputeRawColumnStatistics(const DataTable& table, int column);
+// The same with the record's normality test, from a single sort of the values.
+core::ColumnRecord rawStatisticsWithNormality(const DataTable& table, int column);
 
 // The same statistics of values in any order, in an untitled record.
 core::ColumnRecord statisticsOfValues(std::vector<Real> values);

@@ -14,11 +14,6 @@ int notAvailableYet(ResultsBuffer& out)
 
 }  // namespace
 
-int MultiColumnTest(const DataTable&, const MultiColumnTestInput&, ResultsBuffer& out, ProgressReporter&)
-{
-    return notAvailableYet(out);
-}
-
 int TwoByTwoAnalysis(const TwoByTwoInput&, ResultsBuffer& out)
 {
     return notAvailableYet(out);
