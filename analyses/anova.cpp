@@ -50,7 +50,7 @@ OneWayAnovaResult oneWayAnova(std::span<const core::ColumnRecord> columns)
         }
         const Real df = static_cast<Real>(column.n - 1);
         shiftedSum += column.n * (column.mean - origin);
-        result.ssResidual += df * knownSd(column) * knownSd(column);
+        result.sums.ssResidual += df * knownSd(column) * knownSd(column);
         n += column.n;
         ++result.k;
         result.largestN = std::max(result.largestN, static_cast<int>(column.n));
@@ -66,17 +66,17 @@ OneWayAnovaResult oneWayAnova(std::span<const core::ColumnRecord> columns)
         if (column.n < 2)
             continue;
         const Real d = (column.mean - origin) - grandShift;
-        result.ssTreatment += column.n * d * d;
+        result.sums.ssTreatment += column.n * d * d;
     }
-    result.ssTotal = result.ssTreatment + result.ssResidual;
-    result.dfTreatment = result.k - 1;
-    result.dfResidual = n - result.k;
-    result.dfTotal = result.dfTreatment + result.dfResidual;
-    result.msTreatment = result.ssTreatment / result.dfTreatment;
-    result.msResidual = result.ssResidual / result.dfResidual;
-    if (result.msResidual != 0) {
-        result.f = result.msTreatment / result.msResidual;
-        result.p = numeric::FProbability(result.dfTreatment, result.dfResidual, result.f);
+    result.sums.ssTotal = result.sums.ssTreatment + result.sums.ssResidual;
+    result.sums.dfTreatment = result.k - 1;
+    result.sums.dfResidual = n - result.k;
+    result.sums.dfTotal = result.sums.dfTreatment + result.sums.dfResidual;
+    result.msTreatment = result.sums.ssTreatment / result.sums.dfTreatment;
+    result.sums.msResidual = result.sums.ssResidual / result.sums.dfResidual;
+    if (result.sums.msResidual != 0) {
+        result.f = result.msTreatment / result.sums.msResidual;
+        result.p = numeric::FProbability(result.sums.dfTreatment, result.sums.dfResidual, result.f);
     }
     return result;
 }
@@ -168,18 +168,10 @@ int writePostTestSection(ResultsBuffer& out, const std::vector<core::ColumnRecor
     for (const core::ColumnRecord& record : records)
         if (record.n > 0)
             context.columns.push_back(record);
-    context.dfResidual = anova.dfResidual;
-    context.msResidual = anova.msResidual;
+    context.dfResidual = anova.sums.dfResidual;
+    context.msResidual = anova.sums.msResidual;
     context.design = AnovaDesign::Ordinary;
-    AnovaSums sums;
-    sums.ssTreatment = anova.ssTreatment;
-    sums.ssResidual = anova.ssResidual;
-    sums.ssTotal = anova.ssTotal;
-    sums.dfTreatment = anova.dfTreatment;
-    sums.dfResidual = anova.dfResidual;
-    sums.dfTotal = anova.dfTotal;
-    sums.msResidual = anova.msResidual;
-    return WritePostTest(out, context, postTestChoiceOf(input), sums);
+    return WritePostTest(out, context, postTestChoiceOf(input), anova.sums);
 }
 
 void writeBartlettSection(ResultsBuffer& out, const BartlettResult& bartlett, bool allowed)
@@ -240,9 +232,9 @@ void writeAnovaTableSection(ResultsBuffer& out, const OneWayAnovaResult& anova)
     WriteReportHeading(out, "Intermediate calculations. ANOVA table");
     out.NewLine();
     const AnovaTableRow rows[] = {
-        {"Treatments (between columns)", anova.dfTreatment, anova.ssTreatment, anova.msTreatment},
-        {"Residuals (within columns)", anova.dfResidual, anova.ssResidual, anova.msResidual}};
-    WriteAnovaTable(out, AnovaTableLayout::Ordinary, rows, anova.dfTotal, anova.ssTotal);
+        {"Treatments (between columns)", anova.sums.dfTreatment, anova.sums.ssTreatment, anova.msTreatment},
+        {"Residuals (within columns)", anova.sums.dfResidual, anova.sums.ssResidual, anova.sums.msResidual}};
+    WriteAnovaTable(out, AnovaTableLayout::Ordinary, rows, anova.sums.dfTotal, anova.sums.ssTotal);
     out.NewLine();
     out.Append("F = ");
     out.AppendNumber(-5, anova.f);

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "analyses/analysis_inputs.h"
+#include "analyses/anova_tables.h"
 #include "core/data_table.h"
 #include "core/real.h"
 
@@ -11,14 +12,8 @@
 namespace ombrix::analyses {
 
 struct OneWayAnovaResult {
-    Real ssTreatment = 0;
-    Real ssResidual = 0;
-    Real ssTotal = 0;
-    int dfTreatment = 0;
-    int dfResidual = 0;
-    int dfTotal = 0;
+    AnovaSums sums;
     Real msTreatment = 0;
-    Real msResidual = 0;
     Real f = 0;
     Real p = 0;  // stays 0 when MS residual is 0
     int k = 0;   // columns with at least two values

@@ -11,6 +11,22 @@
 // freedom, sum of squares and mean square, then the total.
 namespace ombrix::analyses {
 
+// The sums of squares and degrees of freedom of an ANOVA, which its table
+// shows and the test for linear trend divides into a linear and a nonlinear
+// part. The individual (between rows) row is the repeated-measures design's
+// only.
+struct AnovaSums {
+    Real ssTreatment = 0;
+    Real ssResidual = 0;
+    Real ssTotal = 0;
+    Real ssIndividual = 0;
+    int dfTreatment = 0;
+    int dfResidual = 0;
+    int dfTotal = 0;
+    int dfIndividual = 0;
+    Real msResidual = 0;
+};
+
 // Ordinary (one-way ANOVA and its trend test): columns at 1, 31, 43 and 53,
 // the total labelled "Total     ". Repeated measures: columns at 1, 30, 42
 // and 52, the total labelled "Total".

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analyses/analysis_inputs.h"
+#include "analyses/anova_tables.h"
 #include "analyses/results_buffer.h"
 #include "core/analysis_choices.h"
 #include "core/data_table.h"
@@ -26,21 +27,6 @@ struct PostTestContext {
     int dfResidual = 0;
     Real msResidual = 0;
     AnovaDesign design = AnovaDesign::Ordinary;
-};
-
-// The ANOVA's sums, which the test for linear trend divides into a linear
-// and a nonlinear part. The individual (between rows) row is the repeated-
-// measures design's only.
-struct AnovaSums {
-    Real ssTreatment = 0;
-    Real ssResidual = 0;
-    Real ssTotal = 0;
-    Real ssIndividual = 0;
-    int dfTreatment = 0;
-    int dfResidual = 0;
-    int dfTotal = 0;
-    int dfIndividual = 0;
-    Real msResidual = 0;
 };
 
 // The post test chosen, as the dispatcher hands it on. selectedPairs holds

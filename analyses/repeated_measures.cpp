@@ -20,17 +20,9 @@ struct RepeatedMeasuresResult {
     std::vector<int> columns;  // logical columns of the data block
     int rows = 0;
     Real grandMean = 0;
-    Real ssTreatment = 0;
-    Real ssIndividual = 0;
-    Real ssResidual = 0;
-    Real ssTotal = 0;
-    int dfTreatment = 0;
-    int dfIndividual = 0;
-    int dfResidual = 0;
-    int dfTotal = 0;
+    AnovaSums sums;
     Real msTreatment = 0;
     Real msIndividual = 0;
-    Real msResidual = 0;
     Real f = 0;
     Real p = 0;
     Real fIndividual = 0;
@@ -114,45 +106,47 @@ RepeatedMeasuresResult computeRepeatedMeasures(const DataTable& table)
             const Real x =
                 values[static_cast<std::size_t>(i) * static_cast<std::size_t>(c) + static_cast<std::size_t>(j)];
             const Real d = x - g;
-            result.ssTotal += d * d;
+            result.sums.ssTotal += d * d;
             rowSum += d;
             columnSums[static_cast<std::size_t>(j)] += d;
         }
         const Real rowDeviation = rowSum / static_cast<Real>(c);
-        result.ssIndividual += rowDeviation * rowDeviation;
+        result.sums.ssIndividual += rowDeviation * rowDeviation;
     }
-    result.ssIndividual *= static_cast<Real>(c);
+    result.sums.ssIndividual *= static_cast<Real>(c);
     for (const Real columnSum : columnSums) {
         const Real columnDeviation = columnSum / static_cast<Real>(r);
-        result.ssTreatment += columnDeviation * columnDeviation;
+        result.sums.ssTreatment += columnDeviation * columnDeviation;
     }
-    result.ssTreatment *= static_cast<Real>(r);
+    result.sums.ssTreatment *= static_cast<Real>(r);
 
-    result.ssResidual = result.ssTotal - (result.ssIndividual + result.ssTreatment);
+    result.sums.ssResidual = result.sums.ssTotal - (result.sums.ssIndividual + result.sums.ssTreatment);
     const Real eps = std::numeric_limits<Real>::epsilon();
-    const Real rounding = 4 * eps * (count * result.ssTotal + 2 * std::fabs(g) * std::sqrt(count * result.ssTotal));
-    if (result.ssResidual <= rounding)
-        result.ssResidual = 0;
+    const Real rounding =
+        4 * eps * (count * result.sums.ssTotal + 2 * std::fabs(g) * std::sqrt(count * result.sums.ssTotal));
+    if (result.sums.ssResidual <= rounding)
+        result.sums.ssResidual = 0;
 
-    result.dfTreatment = c - 1;
-    result.dfIndividual = r - 1;
-    result.dfResidual = (c - 1) * (r - 1);
-    result.dfTotal = result.dfTreatment + result.dfIndividual + result.dfResidual;
-    result.msTreatment = result.ssTreatment / result.dfTreatment;
-    result.msIndividual = result.ssIndividual / result.dfIndividual;
-    result.msResidual = result.ssResidual / result.dfResidual;
-    if (result.msResidual != 0) {
-        result.f = result.msTreatment / result.msResidual;
-        result.p = numeric::FProbability(result.dfTreatment, result.dfResidual, result.f);
-        result.fIndividual = result.msIndividual / result.msResidual;
-        result.pIndividual = numeric::FProbability(result.dfIndividual, result.dfResidual, result.fIndividual);
+    result.sums.dfTreatment = c - 1;
+    result.sums.dfIndividual = r - 1;
+    result.sums.dfResidual = (c - 1) * (r - 1);
+    result.sums.dfTotal = result.sums.dfTreatment + result.sums.dfIndividual + result.sums.dfResidual;
+    result.msTreatment = result.sums.ssTreatment / result.sums.dfTreatment;
+    result.msIndividual = result.sums.ssIndividual / result.sums.dfIndividual;
+    result.sums.msResidual = result.sums.ssResidual / result.sums.dfResidual;
+    if (result.sums.msResidual != 0) {
+        result.f = result.msTreatment / result.sums.msResidual;
+        result.p = numeric::FProbability(result.sums.dfTreatment, result.sums.dfResidual, result.f);
+        result.fIndividual = result.msIndividual / result.sums.msResidual;
+        result.pIndividual =
+            numeric::FProbability(result.sums.dfIndividual, result.sums.dfResidual, result.fIndividual);
     }
     return result;
 }
 
 void writeVerdict(ResultsBuffer& out, const RepeatedMeasuresResult& result)
 {
-    if (result.msResidual == 0) {
+    if (result.sums.msResidual == 0) {
         out.AppendLine("After accounting for systematic variation between columns and rows,");
         out.AppendLine("there is no random scatter.  In this situation, which is unlikely to occur");
         out.AppendLine("with real experimental data, it is impossible to calculate ANOVA.");
@@ -170,7 +164,7 @@ void writeVerdict(ResultsBuffer& out, const RepeatedMeasuresResult& result)
 int writePostTest(ResultsBuffer& out, const MultiColumnTestInput& input, const RepeatedMeasuresResult& result,
                   const std::vector<ColumnSummary>& summaries)
 {
-    if (result.msResidual == 0)
+    if (result.sums.msResidual == 0)
         return error_code::None;
     if (!postTestRuns(input.postTestState, result.p)) {
         if (input.postTestState == core::PostTestState::OnlyIfSignificant) {
@@ -182,20 +176,10 @@ int writePostTest(ResultsBuffer& out, const MultiColumnTestInput& input, const R
     PostTestContext context;
     for (const ColumnSummary& summary : summaries)
         context.columns.push_back(summary.record);
-    context.dfResidual = result.dfResidual;
-    context.msResidual = result.msResidual;
+    context.dfResidual = result.sums.dfResidual;
+    context.msResidual = result.sums.msResidual;
     context.design = AnovaDesign::RepeatedMeasures;
-    AnovaSums sums;
-    sums.ssTreatment = result.ssTreatment;
-    sums.ssResidual = result.ssResidual;
-    sums.ssTotal = result.ssTotal;
-    sums.ssIndividual = result.ssIndividual;
-    sums.dfTreatment = result.dfTreatment;
-    sums.dfResidual = result.dfResidual;
-    sums.dfTotal = result.dfTotal;
-    sums.dfIndividual = result.dfIndividual;
-    sums.msResidual = result.msResidual;
-    return WritePostTest(out, context, postTestChoiceOf(input), sums);
+    return WritePostTest(out, context, postTestChoiceOf(input), result.sums);
 }
 
 void writeAnovaSection(ResultsBuffer& out, const RepeatedMeasuresResult& result)
@@ -204,13 +188,13 @@ void writeAnovaSection(ResultsBuffer& out, const RepeatedMeasuresResult& result)
     WriteReportHeading(out, "Intermediate calculations. ANOVA Table:");
     out.NewLine();
     const AnovaTableRow rows[] = {
-        {"Treatment (between columns)", result.dfTreatment, result.ssTreatment, result.msTreatment},
-        {"Individual (between rows)", result.dfIndividual, result.ssIndividual, result.msIndividual},
-        {"Random (residual)", result.dfResidual, result.ssResidual, result.msResidual},
+        {"Treatment (between columns)", result.sums.dfTreatment, result.sums.ssTreatment, result.msTreatment},
+        {"Individual (between rows)", result.sums.dfIndividual, result.sums.ssIndividual, result.msIndividual},
+        {"Random (residual)", result.sums.dfResidual, result.sums.ssResidual, result.sums.msResidual},
     };
-    WriteAnovaTable(out, AnovaTableLayout::RepeatedMeasures, rows, result.dfTotal, result.ssTotal);
+    WriteAnovaTable(out, AnovaTableLayout::RepeatedMeasures, rows, result.sums.dfTotal, result.sums.ssTotal);
     out.NewLine();
-    if (result.msResidual > 0) {
+    if (result.sums.msResidual > 0) {
         out.Append("F = ");
         out.AppendNumber(-5, result.f);
         out.AppendLine("  =MStreatment/MSresidual");
@@ -219,7 +203,7 @@ void writeAnovaSection(ResultsBuffer& out, const RepeatedMeasuresResult& result)
 
 void writeMatchingSection(ResultsBuffer& out, const RepeatedMeasuresResult& result)
 {
-    if (result.msResidual == 0)
+    if (result.sums.msResidual == 0)
         return;
     out.NewLine();
     WriteReportHeading(out, "Assumption test: Was the matching effective?");

@@ -13,6 +13,7 @@
 #include "analyses/column_statistics.h"
 #include "core/cell_entry.h"
 #include "core/data_set.h"
+#include "tests/support/accuracy.h"
 
 namespace ombrix::analyses {
 namespace {
@@ -24,10 +25,7 @@ namespace {
 TEST(OneWayAnovaNist, CertifiedSumsOfSquaresMeanSquaresAndF)
 {
     const std::string dir = std::string(OMBRIX_TEST_DATA_DIR) + "/data/nist-strd/anova/";
-    const auto lre = [](Real value, Real certified) {
-        const Real error = std::fabs(value - certified) / std::fabs(certified);
-        return value == certified ? 19 : static_cast<double>(-std::log10(error));
-    };
+    const auto lre = ombrix::testing::logRelativeError;
     for (const auto& [name, minimumLre] : {std::pair{"SiRstv", 10.0},
                                            {"AtmWtAg", 10.0},
                                            {"SmLs01", 10.0},
@@ -69,11 +67,11 @@ TEST(OneWayAnovaNist, CertifiedSumsOfSquaresMeanSquaresAndF)
             records.push_back(dataSet->table.column(c));
         const OneWayAnovaResult anova = oneWayAnova(records);
         ASSERT_EQ(anova.errorCode, 0) << name;
-        EXPECT_EQ(anova.dfTreatment, static_cast<int>(between[0])) << name;
-        EXPECT_EQ(anova.dfResidual, static_cast<int>(within[0])) << name;
-        const double digits[] = {lre(anova.ssTreatment, between[1]), lre(anova.msTreatment, between[2]),
-                                 lre(anova.f, between[3]), lre(anova.ssResidual, within[1]),
-                                 lre(anova.msResidual, within[2])};
+        EXPECT_EQ(anova.sums.dfTreatment, static_cast<int>(between[0])) << name;
+        EXPECT_EQ(anova.sums.dfResidual, static_cast<int>(within[0])) << name;
+        const double digits[] = {lre(anova.sums.ssTreatment, between[1]), lre(anova.msTreatment, between[2]),
+                                 lre(anova.f, between[3]), lre(anova.sums.ssResidual, within[1]),
+                                 lre(anova.sums.msResidual, within[2])};
         std::cout << name << ": LRE SS, MS, F between " << digits[0] << ", " << digits[1] << ", " << digits[2]
                   << "; SS, MS within " << digits[3] << ", " << digits[4] << '\n';
         for (const double d : digits)

@@ -2,6 +2,7 @@
 
 #include "core/cell_entry.h"
 #include "numeric/probability.h"
+#include "tests/support/accuracy.h"
 
 #include <gtest/gtest.h>
 
@@ -247,11 +248,7 @@ TEST_F(ColumnStatisticsTest, GridTextsForThePValue)
 TEST(ColumnStatisticsNist, CertifiedMeanAndSD)
 {
     const std::string dir = std::string(OMBRIX_TEST_DATA_DIR) + "/data/nist-strd/univariate/";
-    // Log relative error: about the number of correct significant digits (19: every digit of 80 bits).
-    const auto lre = [](Real value, Real certified) {
-        const Real error = std::fabs(value - certified) / std::fabs(certified);
-        return value == certified ? 19 : static_cast<double>(-std::log10(error));
-    };
+    const auto lre = ombrix::testing::logRelativeError;
     for (const auto& [name, minimumLre] : {std::pair{"Lew", 13},
                                            {"Lottery", 13},
                                            {"Mavro", 13},
