@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "analyses/analyses.h"
 #include "analyses/column_statistics.h"
+#include "analyses/report_chars.h"
 #include "core/cell_entry.h"
 #include "core/data_set.h"
 #include "tests/support/accuracy.h"
@@ -77,6 +79,44 @@ TEST(OneWayAnovaNist, CertifiedSumsOfSquaresMeanSquaresAndF)
         for (const double d : digits)
             EXPECT_GE(d, minimumLre) << name;
     }
+}
+
+class SilentProgress final : public ProgressReporter {
+public:
+    void ShowCalcStatus(std::string_view, Real) override {}
+    void HideCalcStatus() override {}
+    int CalcProgress(Real) override { return ProgressContinue; }
+};
+
+// The calculation never sends two columns here (they get a t test), but the
+// report keeps its two-column form: Student's sleep data as two independent
+// groups give F = t^2 = 1.8608^2 and the t test's two-tailed P 0.0792
+// (R: t.test(extra ~ group, sleep, var.equal = TRUE)).
+TEST(OneWayAnova, TwoColumnsReadAsAnUnpairedTTest)
+{
+    const char* drug1[] = {"0.7", "-1.6", "-0.2", "-1.2", "-0.1", "3.4", "3.7", "0.8", "0.0", "2.0"};
+    const char* drug2[] = {"1.9", "0.8", "1.1", "0.1", "-0.1", "4.4", "5.5", "1.6", "4.6", "3.4"};
+    auto dataSet = std::make_unique<core::DataSet>();
+    for (int row = 0; row < 10; ++row) {
+        core::enterCellText(*dataSet, row, 0, drug1[row], '.', nullptr);
+        core::enterCellText(*dataSet, row, 1, drug2[row], '.', nullptr);
+    }
+    UpdateColumnStatistics(dataSet->table);
+    DataTable table = dataSet->table;
+    table.selectAllColumnsWithData();
+    table.setAnalysisMode(true);
+    table.buildColumnMap();
+    MultiColumnTestInput input;
+    input.postTestState = core::PostTestState::None;
+    ResultsBuffer out;
+    SilentProgress progress;
+    ASSERT_EQ(MultiColumnTest(table, input, out, progress), 0);
+    const std::string report = stripMarks(out.text());
+    EXPECT_NE(report.find("The two-tailed P value is 0.0792"), std::string::npos) << report;
+    EXPECT_NE(report.find("Because there are only two columns, this ANOVA is identical to\r\n"
+                          "an unpaired two tailed t test."),
+              std::string::npos);
+    EXPECT_NE(report.find("F = 3.463"), std::string::npos);
 }
 
 }  // namespace
