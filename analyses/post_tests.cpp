@@ -31,14 +31,6 @@ struct Comparison {
     Real upper = 0;
 };
 
-void writeUnderlinedHeading(ResultsBuffer& out, std::string_view heading)
-{
-    out.ToggleUnderline();
-    out.Append(heading);
-    out.ToggleUnderline();
-    out.NewLine();
-}
-
 void writeBoldLine(ResultsBuffer& out, std::string_view text)
 {
     out.ToggleBold();
@@ -156,7 +148,7 @@ int WriteBonferroniPostTest(ResultsBuffer& out, const PostTestContext& context, 
             comparisons += compared(i, j) ? 1 : 0;
 
     out.NewLine();
-    writeUnderlinedHeading(out, "Bonferroni Multiple Comparisons Test");
+    WriteReportHeading(out, "Bonferroni Multiple Comparisons Test");
     const Real critical = numeric::InverseT(context.dfResidual, 0.05L / (2 * comparisons));
     writeCriticalSentence(out, "t", critical);
     writeComparisonHeader(out, "t ");
@@ -204,7 +196,7 @@ int WriteTukeyPostTest(ResultsBuffer& out, const PostTestContext& context, bool 
     const int df = context.dfResidual;
     out.NewLine();
     if (!studentNewmanKeuls) {
-        writeUnderlinedHeading(out, "Tukey-Kramer Multiple Comparisons Test");
+        WriteReportHeading(out, "Tukey-Kramer Multiple Comparisons Test");
         const Real critical = numeric::QCritical(df, k, 0.05L);
         writeCriticalSentence(out, "q", critical);
         writeComparisonHeader(out, "q ");
@@ -227,7 +219,7 @@ int WriteTukeyPostTest(ResultsBuffer& out, const PostTestContext& context, bool 
         return error_code::None;
     }
 
-    writeUnderlinedHeading(out, "Student-Newman-Keuls Multiple Comparisons Test");
+    WriteReportHeading(out, "Student-Newman-Keuls Multiple Comparisons Test");
     out.NewLine();
     // A stable sort, so that equal means keep their data-set order.
     std::vector<const ColumnRecord*> sorted;
@@ -272,7 +264,7 @@ int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext& context, int
 
     const int k = static_cast<int>(context.columns.size());
     const int df = context.dfResidual;
-    writeUnderlinedHeading(out, "Dunnett Multiple Comparisons Test");
+    WriteReportHeading(out, "Dunnett Multiple Comparisons Test");
     // The tables start at 5 df.
     if (df < 5) {
         out.AppendLine("Too few data points. DF must exceed 5. ");
@@ -362,7 +354,7 @@ int WriteLinearTrendPostTest(ResultsBuffer& out, const PostTestContext& context,
     const Real fNonlinear = msNonlinear / sums.msResidual;
     const Real pNonlinear = dfNonlinear > 0 ? numeric::FProbability(dfNonlinear, sums.dfResidual, fNonlinear) : 1;
 
-    writeUnderlinedHeading(out, "Test for linear trend between column means and column number");
+    WriteReportHeading(out, "Test for linear trend between column means and column number");
     out.NewLine();
     out.Append("Slope = ");
     out.AppendNumber(4, slope);

@@ -51,4 +51,12 @@ public:
     virtual int CalcProgress(Real percentDone) = 0;
 };
 
+// Shows nothing and always goes on: for a calculation nobody watches.
+class SilentProgress final : public ProgressReporter {
+public:
+    void ShowCalcStatus(std::string_view, Real) override {}
+    void HideCalcStatus() override {}
+    int CalcProgress(Real) override { return ProgressContinue; }
+};
+
 }  // namespace ombrix::analyses

@@ -56,14 +56,6 @@ Real oneTailedNormalP(Real deviation, Real variance)
     return numeric::ZProbability(z) / 2;
 }
 
-void writePValue(ResultsBuffer& out, Real oneTailedP, Tails tails)
-{
-    if (tails == Tails::Two)
-        WritePValueSentence(out, 2, true, 2 * oneTailedP);
-    else
-        WritePValueSentence(out, 1, true, oneTailedP);
-}
-
 void writeStatistic(ResultsBuffer& out, std::string_view label, Real value)
 {
     out.Append(label);
@@ -312,7 +304,7 @@ void WriteWilcoxonOneSampleText(const WilcoxonResult& result, const core::Column
     out.NewLine();
     out.NewLine();
 
-    writePValue(out, result.p, tails);
+    WriteTailedPValue(out, tails, result.p);
     if (!exact)
         out.AppendLine("(The P value is an estimate based on a normal approximation.)");
     else if (result.ties)
@@ -351,7 +343,7 @@ void WriteMatchedPairsText(const WilcoxonResult& result, const SpearmanResult* s
     out.AppendLine(" differ significantly from zero?");
     out.NewLine();
 
-    writePValue(out, result.p, tails);
+    WriteTailedPValue(out, tails, result.p);
     if (!exact)
         out.AppendLine("(The P value is an estimate based on a normal approximation.)");
     out.NewLine();
@@ -411,7 +403,7 @@ void WriteMannWhitneyText(const MannWhitneyResult& result, const core::ColumnRec
     out.NewLine();
     out.NewLine();
 
-    writePValue(out, result.p, tails);
+    WriteTailedPValue(out, tails, result.p);
     if (!exact) {
         out.AppendLine("The P value is an estimate based on a normal approximation.");
         if (result.exactness == RankExactness::TiedRanks)

@@ -203,6 +203,14 @@ void FinishReport(ResultsBuffer& buffer, int code)
     buffer.CloseReport();
 }
 
+void WriteTailedPValue(ResultsBuffer& buffer, Tails tails, Real oneTailedP)
+{
+    if (tails == Tails::Two)
+        WritePValueSentence(buffer, 2, true, 2 * oneTailedP);
+    else
+        WritePValueSentence(buffer, 1, true, oneTailedP);
+}
+
 int WriteReport(ResultsBuffer& buffer, std::string_view title, const std::function<int(ResultsBuffer&)>& analysis)
 {
     BeginReport(buffer, title);

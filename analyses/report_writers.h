@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "analyses/analysis_inputs.h"
 #include "analyses/results_buffer.h"
 #include "core/real.h"
 
@@ -15,6 +16,10 @@ namespace ombrix::analyses {
 // P at or below 0.0001 reads "< 0.0001", at or above 0.9999 "> 0.9999",
 // otherwise it has four decimals. Without the verdict the line ends in ". ".
 void WritePValueSentence(ResultsBuffer& buffer, int tails, bool withVerdict, Real p);
+
+// The sentence with its verdict for a test of one or two tails, from the
+// one-tailed P (doubled for two tails).
+void WriteTailedPValue(ResultsBuffer& buffer, Tails tails, Real oneTailedP);
 
 // The adverb before "significant": "extremely " below 0.001, "very " below
 // 0.01, nothing below 0.05, "not quite " below 0.10, else "not ". Each

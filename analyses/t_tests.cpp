@@ -75,14 +75,6 @@ FTestResult equalVarianceTest(const core::ColumnRecord& first, const core::Colum
 
 // --- report pieces ---------------------------------------------------------
 
-void writePValue(ResultsBuffer& out, Tails tails, Real twoTailedP)
-{
-    if (tails == Tails::Two)
-        WritePValueSentence(out, 2, true, twoTailedP);
-    else
-        WritePValueSentence(out, 1, true, twoTailedP / 2);
-}
-
 void writeTLine(ResultsBuffer& out, std::string_view label, const TTestResult& result)
 {
     out.Append(label);
@@ -150,7 +142,7 @@ void writeOneSampleReport(ResultsBuffer& out, const core::ColumnRecord& column, 
     out.NewLine();
 
     WriteReportHeading(out, "P value");
-    writePValue(out, tails, result.p);
+    WriteTailedPValue(out, tails, result.p / 2);
     out.NewLine();
 
     writeTLine(out, "t = ", result);
@@ -257,7 +249,7 @@ void writeUnpairedReport(ResultsBuffer& out, const core::ColumnRecord& first, co
     out.NewLine();
 
     WriteReportHeading(out, "P value");
-    writePValue(out, input.tails, test.p);
+    WriteTailedPValue(out, input.tails, test.p / 2);
     if (welch)
         out.AppendLine("Welch correction applied. This test does not assume equal variances.");
     out.NewLine();
@@ -344,7 +336,7 @@ void writePairedReport(ResultsBuffer& out, const TwoColumnTestInput& input, cons
 
     WriteReportHeading(out, "P value");
     if (!result.zeroSd)
-        writePValue(out, input.tails, test.p);
+        WriteTailedPValue(out, input.tails, test.p / 2);
     out.NewLine();
 
     if (!result.zeroSd) {

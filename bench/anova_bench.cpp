@@ -14,13 +14,6 @@ namespace {
 using ombrix::Real;
 using namespace ombrix::analyses;
 
-class NoProgress final : public ProgressReporter {
-public:
-    void ShowCalcStatus(std::string_view, Real) override {}
-    void HideCalcStatus() override {}
-    int CalcProgress(Real) override { return ProgressContinue; }
-};
-
 void BM_OneWayAnovaFullTable(benchmark::State& state)
 {
     auto table = std::make_unique<DataTable>();
@@ -33,7 +26,7 @@ void BM_OneWayAnovaFullTable(benchmark::State& state)
     table->buildColumnMap();
     MultiColumnTestInput input;
     input.postTestState = ombrix::core::PostTestState::Perform;
-    NoProgress progress;
+    SilentProgress progress;
     for (auto _ : state) {
         ResultsBuffer out;
         benchmark::DoNotOptimize(MultiColumnTest(*table, input, out, progress));

@@ -15,13 +15,6 @@ namespace {
 using namespace ombrix;
 using namespace ombrix::analyses;
 
-class QuietProgress final : public ProgressReporter {
-public:
-    void ShowCalcStatus(std::string_view, Real) override {}
-    void HideCalcStatus() override {}
-    int CalcProgress(Real) override { return ProgressContinue; }
-};
-
 void BM_SpearmanSubsetCount(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
@@ -79,7 +72,7 @@ void BM_ComputeSpearmanTwelvePairs(benchmark::State& state)
         table.setValue(row, 0, x[row]);
         table.setValue(row, 1, y[row]);
     }
-    QuietProgress progress;
+    SilentProgress progress;
     for (auto _ : state) {
         SpearmanResult result = ComputeSpearman(table, 0, 1, progress);
         benchmark::DoNotOptimize(result.p);

@@ -63,6 +63,11 @@ void runAnalysis(DataSet& dataSet, CalculationTarget& target, const std::functio
     dataSet.resultsStale = false;
 }
 
+analyses::Tails tailsOf(bool twoSided)
+{
+    return twoSided ? analyses::Tails::Two : analyses::Tails::One;
+}
+
 int firstSelectedColumnWithData(const DataTable& table, int after)
 {
     for (int c = after + 1; c < core::TableColumns; ++c)
@@ -126,7 +131,7 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
         analyses::OneColumnTestInput input;
         input.column = columnInput(work, choices.OneColColumn);
         input.hypotheticalValue = hypotheticalValueOfChoice(choices);
-        input.tails = choices.OneColTwoSided ? analyses::Tails::Two : analyses::Tails::One;
+        input.tails = tailsOf(choices.OneColTwoSided);
         input.nonParametric = choices.OneColNonParametric;
         runAnalysis(dataSet, target,
                     [&] { return analyses::OneColumnTest(work, input, target.results, target.progress); });
@@ -139,7 +144,7 @@ CalculateOutcome columnDispatch(DataSet& dataSet, CalculationTarget& target)
         input.first = columnInput(work, choices.TwoColFirst);
         input.second = columnInput(work, choices.TwoColSecond);
         input.pairing = choices.TwoColUnpaired ? analyses::Pairing::Unpaired : analyses::Pairing::Paired;
-        input.tails = choices.TwoColTwoSided ? analyses::Tails::Two : analyses::Tails::One;
+        input.tails = tailsOf(choices.TwoColTwoSided);
         input.nonParametric = choices.TwoColNonParametric;
         input.variances = choices.TwoColEqualSD ? analyses::Variances::Equal : analyses::Variances::Welch;
         runAnalysis(dataSet, target,
@@ -217,7 +222,7 @@ CalculateOutcome twoByTwoDispatch(DataSet& dataSet, CalculationTarget& target)
         analyses::TwoByTwoInput input;
         input.counts = dataSet.twoByTwo.counts;
         input.titles = twoByTwoTitles(dataSet.twoByTwo);
-        input.tails = choices.TwoByTwoTwoSided ? analyses::Tails::Two : analyses::Tails::One;
+        input.tails = tailsOf(choices.TwoByTwoTwoSided);
         input.proportions = choices.TwoByTwoProportions;
         input.oddsRatio = choices.TwoByTwoOddsRatio;
         input.relativeRisk = choices.TwoByTwoRelativeRisk;

@@ -81,13 +81,6 @@ TEST(OneWayAnovaNist, CertifiedSumsOfSquaresMeanSquaresAndF)
     }
 }
 
-class SilentProgress final : public ProgressReporter {
-public:
-    void ShowCalcStatus(std::string_view, Real) override {}
-    void HideCalcStatus() override {}
-    int CalcProgress(Real) override { return ProgressContinue; }
-};
-
 // The calculation never sends two columns here (they get a t test), but the
 // report keeps its two-column form: Student's sleep data as two independent
 // groups give F = t^2 = 1.8608^2 and the t test's two-tailed P 0.0792

@@ -13,13 +13,6 @@ namespace {
 
 // What the status panel is told, and its answers, are the panel report
 // cases' business; here only the counts.
-class SilentProgress final : public ProgressReporter {
-public:
-    void ShowCalcStatus(std::string_view, Real) override {}
-    void HideCalcStatus() override {}
-    int CalcProgress(Real) override { return ProgressContinue; }
-};
-
 // The plain count, one ordering at a time: position k takes
 // every unused rank v in turn and adds (v - k)^2.
 void enumerate(int n, int position, std::vector<bool>& used, int sum, std::vector<std::uint64_t>& counts)
