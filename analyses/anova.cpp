@@ -288,9 +288,7 @@ int MultiColumnTest(const DataTable& table, const MultiColumnTestInput& input, R
         return error_code::AnovaNeedsRawData;
     if (input.nonParametric) {
         // Kruskal-Wallis and Friedman come with the rank tests of several columns.
-        out.AppendLine("This analysis is not available yet.");
-        out.MarkNoResult();
-        return error_code::None;
+        return WriteNotAvailableYet(out);
     }
     if (!input.ordinary)
         return RepeatedMeasuresAnova(table, input, out);
