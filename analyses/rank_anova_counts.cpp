@@ -1,0 +1,561 @@
+#include "analyses/rank_anova_counts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <unordered_map>
+#include <vector>
+
+#include "analyses/rank_distributions.h"
+
+namespace ombrix::analyses {
+
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+// The groups as both ways of counting see them: the largest group is left out
+// of the state, the others are "open". Scaled by L = lcm(sizes), sum R^2/n
+// becomes the integer sum w_j R_j^2 with w_j = L / n_j.
+struct Groups {
+    std::vector<int> open;
+    int implicitSize = 0;
+    int n = 0;
+    int openTotal = 0;
+    std::int64_t rankTotal = 0;  // N(N+1)/2
+    std::vector<std::uint64_t> weights;
+    std::uint64_t implicitWeight = 0;
+    Wide observed = 0;
+};
+
+bool describeGroups(std::span<const int> sizes, std::span<const std::int64_t> observedRankSums, Groups& groups)
+{
+    if (sizes.size() < 2 || sizes.size() != observedRankSums.size())
+        return false;
+    std::uint64_t lcm = 1;
+    for (const int size : sizes) {
+        if (size < 1)
+            return false;
+        const std::uint64_t factor = static_cast<std::uint64_t>(size) / std::gcd(lcm, static_cast<std::uint64_t>(size));
+        if (lcm > (std::uint64_t{1} << 62) / factor)
+            return false;
+        lcm *= factor;
+        groups.n += size;
+    }
+    groups.rankTotal = static_cast<std::int64_t>(groups.n) * (groups.n + 1) / 2;
+    // Every w_j R_j^2 is below L (N(N+1)/2)^2; their sum must stay in 128 bits.
+    const Real largest = static_cast<Real>(lcm) * static_cast<Real>(groups.rankTotal) *
+                         static_cast<Real>(groups.rankTotal) * static_cast<Real>(sizes.size());
+    if (largest >= std::ldexp(Real(1), 126))
+        return false;
+
+    const auto largestAt = std::max_element(sizes.begin(), sizes.end()) - sizes.begin();
+    for (std::size_t j = 0; j < sizes.size(); ++j) {
+        const std::uint64_t weight = lcm / static_cast<std::uint64_t>(sizes[j]);
+        const auto sum = static_cast<Wide>(observedRankSums[j]);
+        groups.observed += weight * sum * sum;
+        if (static_cast<std::ptrdiff_t>(j) == largestAt) {
+            groups.implicitSize = sizes[j];
+            groups.implicitWeight = weight;
+        } else {
+            groups.open.push_back(sizes[j]);
+            groups.openTotal += sizes[j];
+        }
+    }
+    // Equal sizes side by side, largest first: the group states put each run in order.
+    std::sort(groups.open.begin(), groups.open.end(), std::greater<>());
+    for (const int size : groups.open)
+        groups.weights.push_back(lcm / static_cast<std::uint64_t>(size));
+    return true;
+}
+
+Wide square(std::uint64_t weight, std::int64_t rankSum)
+{
+    const auto r = static_cast<Wide>(rankSum);
+    return weight * r * r;
+}
+
+// Counts states reached when rank r completes the open groups, and asks
+// whether to go on about every million steps of work.
+struct Tally {
+    const Groups& groups;
+    ArrangementCount& result;
+    const CountProgress& progress;
+    std::int64_t work = 0;
+
+    // False once the progress function said to stop.
+    bool goOn(int rank, std::int64_t done)
+    {
+        work += done;
+        if (work < (std::int64_t{1} << 20))
+            return result.progress == ProgressContinue;
+        work = 0;
+        result.progress = progress(static_cast<Real>(rank - 1) / groups.n * 100);
+        return result.progress == ProgressContinue;
+    }
+
+    void add(Wide openPart, std::int64_t openRankSum, std::uint64_t count) const
+    {
+        const Wide value = openPart + square(groups.implicitWeight, groups.rankTotal - openRankSum);
+        result.total += static_cast<std::int64_t>(count);
+        if (value >= groups.observed)
+            result.extreme += static_cast<std::int64_t>(count);
+    }
+};
+
+// One dense table per count vector c of the open groups, over their rank
+// sums: dimension i runs from R_i = c_i(c_i+1)/2 (the lowest ranks) in
+// c_i(N - c_i) + 1 steps, the last dimension contiguous. Giving rank r to
+// group j moves a table's entries into the table of c + e_j, shifted by r in
+// dimension j. Updated in place, tables with more ranks given first, so that
+// every source still holds the previous step; a table's own entries stay
+// when rank r goes to the left-out group. Its full table is never stored.
+class RankSumTables {
+public:
+    RankSumTables(const Groups& groups, ArrangementCount& result, const CountProgress& progress)
+        : m_groups(groups)
+        , m_tally{groups, result, progress}
+        , m_dims(static_cast<int>(groups.open.size()))
+    {
+        m_radix.assign(static_cast<std::size_t>(m_dims), 1);
+        int blocks = 1;
+        for (int i = m_dims - 1; i >= 0; --i) {
+            m_radix[static_cast<std::size_t>(i)] = blocks;
+            blocks *= groups.open[static_cast<std::size_t>(i)] + 1;
+        }
+        m_tables.resize(static_cast<std::size_t>(blocks));
+        m_bySum.resize(static_cast<std::size_t>(groups.openTotal) + 1);
+        for (int b = 0; b < blocks; ++b) {
+            Table& table = m_tables[static_cast<std::size_t>(b)];
+            table.counts.resize(static_cast<std::size_t>(m_dims));
+            table.stride.resize(static_cast<std::size_t>(m_dims));
+            int sum = 0;
+            std::int64_t size = 1;
+            for (int i = m_dims - 1; i >= 0; --i) {
+                const int c =
+                    (b / m_radix[static_cast<std::size_t>(i)]) % (groups.open[static_cast<std::size_t>(i)] + 1);
+                table.counts[static_cast<std::size_t>(i)] = c;
+                table.stride[static_cast<std::size_t>(i)] = size;
+                size *= static_cast<std::int64_t>(c) * (groups.n - c) + 1;
+                sum += c;
+            }
+            table.sum = sum;
+            table.size = size;
+            m_bySum[static_cast<std::size_t>(sum)].push_back(b);
+        }
+    }
+
+    void run()
+    {
+        const int full = static_cast<int>(m_tables.size()) - 1;
+        allocate(0);
+        m_tables[0].values[0] = 1;
+        for (int r = 1; r <= m_groups.n; ++r) {
+            const int lowest = std::max(1, r - m_groups.implicitSize);
+            const int highest = std::min(r, m_groups.openTotal);
+            for (int sum = highest; sum >= lowest; --sum) {
+                for (const int b : m_bySum[static_cast<std::size_t>(sum)]) {
+                    if (b != full)
+                        allocate(b);
+                    for (int j = 0; j < m_dims; ++j) {
+                        if (m_tables[static_cast<std::size_t>(b)].counts[static_cast<std::size_t>(j)] == 0)
+                            continue;
+                        const int source = b - m_radix[static_cast<std::size_t>(j)];
+                        if (b == full)
+                            countCompleted(source, j, r);
+                        else
+                            moveInto(source, b, j, r);
+                        if (!m_tally.goOn(r, m_tables[static_cast<std::size_t>(source)].size))
+                            return;
+                    }
+                }
+            }
+            // Tables with this many ranks given are never read again: the next
+            // step reads sums from r - implicitSize up.
+            const int dead = r - m_groups.implicitSize - 1;
+            if (dead >= 0 && dead <= m_groups.openTotal)
+                for (const int b : m_bySum[static_cast<std::size_t>(dead)])
+                    std::vector<std::uint32_t>().swap(m_tables[static_cast<std::size_t>(b)].values);
+            if (!m_tally.goOn(r + 1, std::int64_t{1} << 20))
+                return;
+        }
+    }
+
+private:
+    struct Table {
+        std::vector<int> counts;
+        std::vector<std::int64_t> stride;
+        std::int64_t size = 0;
+        int sum = 0;
+        std::vector<std::uint32_t> values;
+    };
+
+    void allocate(int b)
+    {
+        Table& table = m_tables[static_cast<std::size_t>(b)];
+        if (table.values.empty())
+            table.values.assign(static_cast<std::size_t>(table.size), 0);
+    }
+
+    // Entries of the source reachable after r - 1 ranks: c_i(r - 1 - c_i) + 1 in dimension i.
+    std::vector<std::int64_t> reach(const Table& source, int r) const
+    {
+        std::vector<std::int64_t> lengths(static_cast<std::size_t>(m_dims));
+        for (int i = 0; i < m_dims; ++i) {
+            const std::int64_t c = source.counts[static_cast<std::size_t>(i)];
+            lengths[static_cast<std::size_t>(i)] = c * (r - 1 - c) + 1;
+        }
+        return lengths;
+    }
+
+    void moveInto(int sourceIndex, int targetIndex, int j, int r)
+    {
+        const Table& source = m_tables[static_cast<std::size_t>(sourceIndex)];
+        Table& target = m_tables[static_cast<std::size_t>(targetIndex)];
+        if (source.values.empty())
+            return;
+        const std::vector<std::int64_t> lengths = reach(source, r);
+        // Source R_j + r lands r - c_j above the source's offset in the target's coordinates.
+        const std::int64_t shift =
+            (r - target.counts[static_cast<std::size_t>(j)]) * target.stride[static_cast<std::size_t>(j)];
+        move(source, target, lengths, 0, 0, shift);
+    }
+
+    void move(const Table& source, Table& target, const std::vector<std::int64_t>& lengths, int dim, std::int64_t from,
+              std::int64_t to)
+    {
+        const auto d = static_cast<std::size_t>(dim);
+        if (dim == m_dims - 1) {
+            const std::uint32_t* in = source.values.data() + from;
+            std::uint32_t* out = target.values.data() + to;
+            for (std::int64_t x = 0; x < lengths[d]; ++x)
+                out[x] += in[x];
+            return;
+        }
+        for (std::int64_t x = 0; x < lengths[d]; ++x)
+            move(source, target, lengths, dim + 1, from + x * source.stride[d], to + x * target.stride[d]);
+    }
+
+    void countCompleted(int sourceIndex, int j, int r)
+    {
+        const Table& source = m_tables[static_cast<std::size_t>(sourceIndex)];
+        if (source.values.empty())
+            return;
+        const std::vector<std::int64_t> lengths = reach(source, r);
+        complete(source, lengths, j, r, 0, 0, 0, 0);
+    }
+
+    void complete(const Table& source, const std::vector<std::int64_t>& lengths, int j, int r, int dim,
+                  std::int64_t from, Wide part, std::int64_t rankSum)
+    {
+        const auto d = static_cast<std::size_t>(dim);
+        const std::int64_t c = source.counts[d];
+        const std::int64_t lowest = c * (c + 1) / 2 + (dim == j ? r : 0);
+        const std::uint64_t weight = m_groups.weights[d];
+        for (std::int64_t x = 0; x < lengths[d]; ++x) {
+            const std::int64_t sum = lowest + x;
+            const std::int64_t at = from + x * source.stride[d];
+            if (dim == m_dims - 1) {
+                const std::uint32_t count = source.values[static_cast<std::size_t>(at)];
+                if (count != 0)
+                    m_tally.add(part + square(weight, sum), rankSum + sum, count);
+            } else {
+                complete(source, lengths, j, r, dim + 1, at, part + square(weight, sum), rankSum + sum);
+            }
+        }
+    }
+
+    const Groups& m_groups;
+    Tally m_tally;
+    int m_dims;
+    std::vector<int> m_radix;
+    std::vector<Table> m_tables;
+    std::vector<std::vector<int>> m_bySum;
+};
+
+// Open addressing with linear probing; a zero count marks an empty slot.
+class StateTable {
+public:
+    StateTable()
+    {
+        m_keys.resize(1024);
+        m_counts.assign(1024, 0);
+    }
+
+    void add(Wide key, std::uint64_t count)
+    {
+        if (2 * (m_used + 1) > m_keys.size())
+            grow();
+        std::size_t slot = hash(key) & (m_keys.size() - 1);
+        while (m_counts[slot] != 0 && m_keys[slot] != key)
+            slot = (slot + 1) & (m_keys.size() - 1);
+        if (m_counts[slot] == 0) {
+            m_keys[slot] = key;
+            ++m_used;
+        }
+        m_counts[slot] += count;
+    }
+
+    template <class Visit> void forEach(Visit&& visit) const
+    {
+        for (std::size_t i = 0; i < m_keys.size(); ++i)
+            if (m_counts[i] != 0)
+                visit(m_keys[i], m_counts[i]);
+    }
+
+    void clear()
+    {
+        std::fill(m_counts.begin(), m_counts.end(), 0);
+        m_used = 0;
+    }
+
+private:
+    static std::size_t hash(Wide key)
+    {
+        std::uint64_t h = static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ULL ^
+                          static_cast<std::uint64_t>(key >> 64) * 0xC2B2AE3D27D4EB4FULL;
+        h ^= h >> 29;
+        return static_cast<std::size_t>(h);
+    }
+
+    void grow()
+    {
+        std::vector<Wide> keys(m_keys.size() * 2);
+        std::vector<std::uint64_t> counts(m_keys.size() * 2, 0);
+        keys.swap(m_keys);
+        counts.swap(m_counts);
+        m_used = 0;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (counts[i] != 0)
+                add(keys[i], counts[i]);
+    }
+
+    std::vector<Wide> m_keys;
+    std::vector<std::uint64_t> m_counts;
+    std::size_t m_used = 0;
+};
+
+// The states as a hash table: each open group's count and rank sum packed
+// into a field of one 128-bit key, the fields of groups of equal size in
+// descending order, so that states differing only by an exchange of such
+// groups are one. Its count is that of all the states it stands for; giving
+// rank r to one of m equal fields reaches the same state m times.
+class GroupStates {
+public:
+    GroupStates(const Groups& groups, ArrangementCount& result, const CountProgress& progress)
+        : m_groups(groups)
+        , m_tally{groups, result, progress}
+    {
+        int offset = 0;
+        for (const int m : groups.open) {
+            Field field;
+            field.rankBits = bitLength(static_cast<std::uint64_t>(m) * (2 * groups.n - m + 1) / 2);
+            field.offset = offset;
+            field.bits = bitLength(static_cast<std::uint64_t>(m)) + field.rankBits;
+            offset += field.bits;
+            m_fields.push_back(field);
+        }
+        m_bits = offset;
+    }
+
+    bool fits() const { return m_bits <= 128; }
+
+    void run()
+    {
+        const auto slots = m_groups.open.size();
+        std::vector<Wide> fields(slots);
+        std::vector<Wide> changed(slots);
+        StateTable current;
+        StateTable next;
+        current.add(0, 1);
+        for (int r = 1; r <= m_groups.n; ++r) {
+            next.clear();
+            bool stopped = false;
+            current.forEach([&](Wide key, std::uint64_t count) {
+                if (stopped || !m_tally.goOn(r, static_cast<std::int64_t>(slots)))
+                    return void(stopped = true);
+                int given = 0;
+                std::int64_t rankSum = 0;
+                for (std::size_t i = 0; i < slots; ++i) {
+                    fields[i] = (key >> m_fields[i].offset) & mask(m_fields[i].bits);
+                    given += ranksIn(i, fields[i]);
+                    rankSum += rankSumIn(i, fields[i]);
+                }
+                if (r - given <= m_groups.implicitSize)
+                    next.add(key, count);
+                if (r - (given + 1) > m_groups.implicitSize)
+                    return;
+                for (std::size_t i = 0; i < slots; ++i) {
+                    const int size = m_groups.open[i];
+                    if (ranksIn(i, fields[i]) == size ||
+                        (i > 0 && m_groups.open[i - 1] == size && fields[i - 1] == fields[i]))
+                        continue;
+                    std::uint64_t equal = 1;
+                    while (i + equal < slots && m_groups.open[i + equal] == size && fields[i + equal] == fields[i])
+                        ++equal;
+                    changed = fields;
+                    changed[i] += (Wide{1} << m_fields[i].rankBits) + static_cast<Wide>(r);
+                    // The field grew: move it up its run of equal sizes.
+                    for (std::size_t at = i; at > 0 && m_groups.open[at - 1] == size && changed[at - 1] < changed[at];
+                         --at)
+                        std::swap(changed[at - 1], changed[at]);
+                    if (given + 1 == m_groups.openTotal) {
+                        Wide part = 0;
+                        for (std::size_t s = 0; s < slots; ++s)
+                            part += square(m_groups.weights[s], rankSumIn(s, changed[s]));
+                        m_tally.add(part, rankSum + r, count * equal);
+                    } else {
+                        Wide packed = 0;
+                        for (std::size_t s = 0; s < slots; ++s)
+                            packed |= changed[s] << m_fields[s].offset;
+                        next.add(packed, count * equal);
+                    }
+                }
+            });
+            if (stopped || !m_tally.goOn(r + 1, std::int64_t{1} << 20))
+                return;
+            std::swap(current, next);
+        }
+    }
+
+private:
+    struct Field {
+        int offset = 0;
+        int bits = 0;
+        int rankBits = 0;
+    };
+
+    static int bitLength(std::uint64_t x)
+    {
+        int bits = 1;
+        while (x >>= 1)
+            ++bits;
+        return bits;
+    }
+
+    static Wide mask(int bits) { return bits >= 128 ? ~Wide{0} : (Wide{1} << bits) - 1; }
+
+    int ranksIn(std::size_t i, Wide field) const { return static_cast<int>(field >> m_fields[i].rankBits); }
+    std::int64_t rankSumIn(std::size_t i, Wide field) const
+    {
+        return static_cast<std::int64_t>(field & mask(m_fields[i].rankBits));
+    }
+
+    const Groups& m_groups;
+    Tally m_tally;
+    std::vector<Field> m_fields;
+    int m_bits = 0;
+};
+
+// A group state costs a hash lookup, some thirty times a table's addition,
+// but groups of equal size share states: up to (groups of that size)! of
+// them, fewer in practice.
+bool groupStatesAreFaster(const Groups& groups)
+{
+    Real shared = 1;
+    for (std::size_t i = 0, run = 1; i < groups.open.size(); ++i) {
+        run = i > 0 && groups.open[i] == groups.open[i - 1] ? run + 1 : 1;
+        shared *= static_cast<Real>(run);
+    }
+    return shared > 30;
+}
+
+}  // namespace
+
+std::int64_t multinomialCapped(std::span<const int> sizes, std::int64_t cap)
+{
+    std::int64_t product = 1;
+    int remaining = 0;
+    for (const int size : sizes)
+        remaining += size;
+    for (const int size : sizes) {
+        const std::int64_t factor = binomialCapped(remaining, size, cap);
+        if (factor >= cap || product > cap / factor)
+            return cap;
+        product *= factor;
+        remaining -= size;
+    }
+    return std::min(product, cap);
+}
+
+ArrangementCount countKruskalWallisAtLeast(std::span<const int> sizes, std::span<const std::int64_t> observedRankSums,
+                                           const CountProgress& progress, KruskalWallisCounting counting)
+{
+    ArrangementCount result;
+    Groups groups;
+    if (!describeGroups(sizes, observedRankSums, groups) ||
+        multinomialCapped(sizes, MaxKruskalWallisArrangements + 1) > MaxKruskalWallisArrangements) {
+        result.total = -1;
+        return result;
+    }
+    GroupStates states(groups, result, progress);
+    if (counting == KruskalWallisCounting::Automatic)
+        counting = states.fits() && groupStatesAreFaster(groups) ? KruskalWallisCounting::GroupStates
+                                                                 : KruskalWallisCounting::RankSumTables;
+    if (counting == KruskalWallisCounting::GroupStates && states.fits()) {
+        states.run();
+    } else {
+        RankSumTables tables(groups, result, progress);
+        tables.run();
+    }
+    return result;
+}
+
+ArrangementCount countFriedmanAtLeast(int rows, int columns, std::int64_t observedSumOfSquares,
+                                      const CountProgress& progress)
+{
+    ArrangementCount result;
+    std::vector<int> permutation(static_cast<std::size_t>(std::max(columns, 0)));
+    std::iota(permutation.begin(), permutation.end(), 1);
+    std::int64_t permutations = 1;
+    for (int i = 2; i <= columns; ++i)
+        permutations *= i;
+    Real arrangements = std::pow(static_cast<Real>(permutations), static_cast<Real>(rows));
+    if (rows < 1 || columns < 2 || columns > 6 || arrangements > static_cast<Real>(MaxFriedmanArrangements)) {
+        result.total = -1;
+        return result;
+    }
+    std::vector<std::vector<int>> all;
+    do
+        all.push_back(permutation);
+    while (std::next_permutation(permutation.begin(), permutation.end()));
+
+    // A sorted vector of column sums, each below 2^8 (at most 6 rows of 6 or 62 of 2), one byte per column.
+    const auto k = static_cast<std::size_t>(columns);
+    std::unordered_map<std::uint64_t, std::uint64_t> current{{0, 1}};
+    std::unordered_map<std::uint64_t, std::uint64_t> next;
+    std::vector<int> sums(k);
+    for (int row = 1; row <= rows; ++row) {
+        next.clear();
+        for (const auto& [key, count] : current) {
+            for (const std::vector<int>& p : all) {
+                for (std::size_t i = 0; i < k; ++i)
+                    sums[i] = static_cast<int>((key >> (8 * i)) & 0xFF) + p[i];
+                std::sort(sums.begin(), sums.end());
+                std::uint64_t packed = 0;
+                for (std::size_t i = 0; i < k; ++i)
+                    packed |= static_cast<std::uint64_t>(sums[i]) << (8 * i);
+                next[packed] += count;
+            }
+        }
+        current.swap(next);
+        const int answer = progress(static_cast<Real>(row) / rows * 100);
+        if (answer != ProgressContinue) {
+            result.progress = answer;
+            return result;
+        }
+    }
+    for (const auto& [key, count] : current) {
+        std::int64_t squares = 0;
+        for (std::size_t i = 0; i < k; ++i) {
+            const auto sum = static_cast<std::int64_t>((key >> (8 * i)) & 0xFF);
+            squares += sum * sum;
+        }
+        result.total += static_cast<std::int64_t>(count);
+        if (squares >= observedSumOfSquares)
+            result.extreme += static_cast<std::int64_t>(count);
+    }
+    return result;
+}
+
+}  // namespace ombrix::analyses
