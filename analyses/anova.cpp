@@ -9,6 +9,7 @@
 #include "analyses/column_statistics.h"
 #include "analyses/column_tables.h"
 #include "analyses/error_codes.h"
+#include "analyses/nonparametric_anova.h"
 #include "analyses/post_tests.h"
 #include "analyses/repeated_measures.h"
 #include "analyses/report_writers.h"
@@ -279,17 +280,16 @@ int oneWayAnovaReport(const std::vector<ColumnSummary>& columns, const MultiColu
 
 }  // namespace
 
-int MultiColumnTest(const DataTable& table, const MultiColumnTestInput& input, ResultsBuffer& out, ProgressReporter&)
+int MultiColumnTest(const DataTable& table, const MultiColumnTestInput& input, ResultsBuffer& out,
+                    ProgressReporter& progress)
 {
     const std::vector<ColumnSummary> columns = analysedColumns(table);
     const bool averaged =
         std::any_of(columns.begin(), columns.end(), [](const ColumnSummary& c) { return c.meanEntry; });
     if (averaged && (input.nonParametric || !input.ordinary))
         return error_code::AnovaNeedsRawData;
-    if (input.nonParametric) {
-        // Kruskal-Wallis and Friedman come with the rank tests of several columns.
-        return WriteNotAvailableYet(out);
-    }
+    if (input.nonParametric)
+        return NonparametricAnova(table, columns, input, out, progress);
     if (!input.ordinary)
         return RepeatedMeasuresAnova(table, input, out);
     return oneWayAnovaReport(columns, input, out);

@@ -130,6 +130,42 @@ Real rangeError(const PostTestContext& context, const ColumnRecord& a, const Col
 
 }  // namespace
 
+void WriteDunnettHeaders(ResultsBuffer& out, ResultsBuffer& second)
+{
+    WriteTableHeader(
+        out, {{1, 34, {"Comparison"}}, {36, 10, {"Mean", "Difference"}}, {47, 8, {"q "}}, {56, 10, {"P value"}}});
+    WriteTableHeader(second, {{1, 34, {"Difference"}},
+                              {36, 10, {"Mean", "Difference"}},
+                              {47, 8, {"Lower", "95% CI"}},
+                              {56, 8, {"Upper", "95% CI"}}});
+}
+
+void WriteDunnettRow(ResultsBuffer& out, ResultsBuffer& second, const DunnettRow& row)
+{
+    std::string label = RightJustify(row.control, 15);
+    label += " vs ";
+    label += LeftJustify(row.other, 15);
+    out.Append(label);
+    out.PadToColumn(36);
+    out.AppendNumberInWidth(10, -5, row.difference);
+    out.PadToColumn(47);
+    out.AppendNumberInWidth(8, -5, row.q);
+    out.PadToColumn(56);
+    out.AppendLine(row.level <= 0.01L ? "**  P<0.01" : row.level <= 0.05L ? "*   P<0.05" : "ns  P>0.05");
+
+    label = RightJustify(row.control, 15);
+    label += " - ";
+    label += LeftJustify(row.other, 15);
+    second.Append(label);
+    second.PadToColumn(36);
+    second.AppendNumberInWidth(10, -5, row.difference);
+    second.PadToColumn(47);
+    second.AppendNumberInWidth(8, -5, row.lower);
+    second.PadToColumn(56);
+    second.AppendNumberInWidth(8, -5, row.upper);
+    second.NewLine();
+}
+
 int WriteBonferroniPostTest(ResultsBuffer& out, const PostTestContext& context, bool selectedPairsOnly,
                             const std::array<bool, core::SelectedPairCount>& selectedPairs)
 {
@@ -282,12 +318,7 @@ int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext& context, int
     out.AppendLine(control.title);
     writeCriticalSentence(out, "q", critical05);
 
-    WriteTableHeader(
-        out, {{1, 34, {"Comparison"}}, {36, 10, {"Mean", "Difference"}}, {47, 8, {"q "}}, {56, 10, {"P value"}}});
-    WriteTableHeader(*second, {{1, 34, {"Difference"}},
-                               {36, 10, {"Mean", "Difference"}},
-                               {47, 8, {"Lower", "95% CI"}},
-                               {56, 8, {"Upper", "95% CI"}}});
+    WriteDunnettHeaders(out, *second);
     for (int j = 0; j < k; ++j) {
         if (j == controlColumn)
             continue;
@@ -295,23 +326,12 @@ int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext& context, int
         const Real d = control.mean - other.mean;
         const Real se = std::sqrt(context.msResidual * (1.0L / control.n + 1.0L / other.n));
         const Real q = std::fabs(d) / se;
-        Comparison c{&control, &other, d};
-        out.Append(pairLabel(c, " vs "));
-        out.PadToColumn(36);
-        out.AppendNumberInWidth(10, -5, d);
-        out.PadToColumn(47);
-        out.AppendNumberInWidth(8, -5, q);
-        out.PadToColumn(56);
-        out.AppendLine(q > critical01 ? "**  P<0.01" : q > critical05 ? "*   P<0.05" : "ns  P>0.05");
-
-        second->Append(pairLabel(c, " - "));
-        second->PadToColumn(36);
-        second->AppendNumberInWidth(10, -5, d);
-        second->PadToColumn(47);
-        second->AppendNumberInWidth(8, -5, d - critical05 * se);
-        second->PadToColumn(56);
-        second->AppendNumberInWidth(8, -5, d + critical05 * se);
-        second->NewLine();
+        WriteDunnettRow(out, *second,
+                        {control.title, other.title, d, q,
+                         q > critical01   ? 0.01L
+                         : q > critical05 ? 0.05L
+                                          : 1,
+                         d - critical05 * se, d + critical05 * se});
     }
     out.NewLine();
     AppendBuffer(out, *second);

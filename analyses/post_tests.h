@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string_view>
 #include <vector>
 
 #include "analyses/analysis_inputs.h"
@@ -46,6 +47,22 @@ int WriteBonferroniPostTest(ResultsBuffer& out, const PostTestContext& context, 
 int WriteTukeyPostTest(ResultsBuffer& out, const PostTestContext& context, bool studentNewmanKeuls);
 int WriteDunnettPostTest(ResultsBuffer& out, const PostTestContext& context, int controlColumn, bool twoSided);
 int WriteLinearTrendPostTest(ResultsBuffer& out, const PostTestContext& context, const AnovaSums& sums);
+
+// The Dunnett tables, shared with the comparisons with a control after the
+// Friedman test: the headers of the first table (in out) and of the second
+// (the confidence intervals, in second), then one row of each per compared
+// column. level is 0.01, 0.05 or 1 (shown as P<0.01, P<0.05 or P>0.05).
+struct DunnettRow {
+    std::string_view control;
+    std::string_view other;
+    Real difference = 0;
+    Real q = 0;
+    Real level = 1;
+    Real lower = 0;
+    Real upper = 0;
+};
+void WriteDunnettHeaders(ResultsBuffer& out, ResultsBuffer& second);
+void WriteDunnettRow(ResultsBuffer& out, ResultsBuffer& second, const DunnettRow& row);
 
 // The post test the dispatcher chose (dunnettTwoSided is always true there).
 PostTestChoice postTestChoiceOf(const MultiColumnTestInput& input);

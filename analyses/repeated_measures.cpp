@@ -29,41 +29,6 @@ struct RepeatedMeasuresResult {
     Real pIndividual = 0;
 };
 
-// The data block: the first row holding any value fixes its columns, and
-// every later row holding any value must fill exactly those. Empty rows are
-// skipped wherever they lie. The block's values are gathered row by row.
-int findDataBlock(const DataTable& table, std::vector<int>& columns, std::vector<Real>& values)
-{
-    const int count = table.columnMapCount();
-    std::vector<Real> row(static_cast<std::size_t>(count));
-    std::vector<bool> inBlock(static_cast<std::size_t>(count), false);
-    bool started = false;
-    for (int r = 0; r <= table.lastUsedRow(); ++r) {
-        bool any = false;
-        for (int c = 0; c < count; ++c) {
-            row[static_cast<std::size_t>(c)] = table.GetAnalysisValue(r, c);
-            any = any || !isMissing(row[static_cast<std::size_t>(c)]);
-        }
-        if (!any)
-            continue;
-        if (!started) {
-            started = true;
-            for (int c = 0; c < count; ++c) {
-                inBlock[static_cast<std::size_t>(c)] = !isMissing(row[static_cast<std::size_t>(c)]);
-                if (inBlock[static_cast<std::size_t>(c)])
-                    columns.push_back(c);
-            }
-        }
-        for (int c = 0; c < count; ++c) {
-            if (isMissing(row[static_cast<std::size_t>(c)]) == inBlock[static_cast<std::size_t>(c)])
-                return error_code::IncompleteMatrix;
-        }
-        for (const int c : columns)
-            values.push_back(row[static_cast<std::size_t>(c)]);
-    }
-    return error_code::None;
-}
-
 // The sums of squares are taken about the grand, column and row means, so
 // that data with a large mean keep their digits. With additive data (each
 // subject differing by a constant) the residual is zero in exact arithmetic,
@@ -224,6 +189,38 @@ void writeMatchingSection(ResultsBuffer& out, const RepeatedMeasuresResult& resu
 }
 
 }  // namespace
+
+int findDataBlock(const DataTable& table, std::vector<int>& columns, std::vector<Real>& values)
+{
+    const int count = table.columnMapCount();
+    std::vector<Real> row(static_cast<std::size_t>(count));
+    std::vector<bool> inBlock(static_cast<std::size_t>(count), false);
+    bool started = false;
+    for (int r = 0; r <= table.lastUsedRow(); ++r) {
+        bool any = false;
+        for (int c = 0; c < count; ++c) {
+            row[static_cast<std::size_t>(c)] = table.GetAnalysisValue(r, c);
+            any = any || !isMissing(row[static_cast<std::size_t>(c)]);
+        }
+        if (!any)
+            continue;
+        if (!started) {
+            started = true;
+            for (int c = 0; c < count; ++c) {
+                inBlock[static_cast<std::size_t>(c)] = !isMissing(row[static_cast<std::size_t>(c)]);
+                if (inBlock[static_cast<std::size_t>(c)])
+                    columns.push_back(c);
+            }
+        }
+        for (int c = 0; c < count; ++c) {
+            if (isMissing(row[static_cast<std::size_t>(c)]) == inBlock[static_cast<std::size_t>(c)])
+                return error_code::IncompleteMatrix;
+        }
+        for (const int c : columns)
+            values.push_back(row[static_cast<std::size_t>(c)]);
+    }
+    return error_code::None;
+}
 
 int RepeatedMeasuresAnova(const DataTable& table, const MultiColumnTestInput& input, ResultsBuffer& out)
 {
