@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Reports, ReportFixture, ::testing::ValuesIn(ombrix::tes
 
 // Cancel while the data are ranked, counted or correlated gives the line
 // "Interrupted" under the title; cancel or a too long estimate during an
-// exact Spearman count falls back to the approximation and says so.
+// exact count (Spearman, Kruskal-Wallis, Friedman) falls back to the
+// approximation and says so.
 const PanelCase PanelCases[] = {
     {"wilcoxon_interrupted", analyses::WilcoxonStatusMessage, Action::Cancel},
     {"mann_whitney_interrupted", analyses::MannWhitneyStatusMessage, Action::Cancel},
@@ -88,6 +89,10 @@ const PanelCase PanelCases[] = {
     {"spearman_cancelled_eleven", analyses::ExactPStatusMessage, Action::Cancel},
     {"spearman_cancelled_eight", analyses::ExactPStatusMessage, Action::Cancel},
     {"spearman_too_long_twelve", analyses::ExactPStatusMessage, Action::Wait},
+    {"kw_ranking_interrupted", analyses::KruskalWallisStatusMessage, Action::Cancel},
+    {"kw_exact_cancelled", analyses::ExactPStatusMessage, Action::Cancel},
+    {"friedman_exact_cancelled", analyses::ExactPStatusMessage, Action::Cancel},
+    {"kw_exact_too_long", analyses::ExactPStatusMessage, Action::Wait},
 };
 
 class UserAtThePanel : public ::testing::TestWithParam<PanelCase> {};
