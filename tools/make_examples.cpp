@@ -111,6 +111,44 @@ int main(int argc, char** argv)
     }
     {
         DataSet d;
+        d.chooseFormat(DataFormat::Raw);
+        d.table.setTitle("Plant growth, three groups");
+        typeColumn(d, 0, "Control", {"4.17", "5.58", "5.18", "6.11", "4.50", "4.61", "5.17", "4.53", "5.33", "5.14"});
+        typeColumn(d, 1, "Treatment 1",
+                   {"4.81", "4.17", "4.41", "3.59", "5.87", "3.83", "6.03", "4.89", "4.32", "4.69"});
+        typeColumn(d, 2, "Treatment 2",
+                   {"6.31", "5.12", "5.54", "5.50", "5.37", "5.29", "4.92", "6.15", "5.80", "5.26"});
+        d.choices.MultiColNonParametric = true;
+        notes(d, {"Dried weight (g) of ten plants in each of three groups, from Dobson",
+                  "(1983), An Introduction to Statistical Modelling, p. 9. Independent",
+                  "groups compared without assuming Gaussian data: the Kruskal-Wallis test."});
+        ok &= save(d, folder, "plant_growth_three_groups.OXD");
+    }
+    {
+        DataSet d;
+        d.chooseFormat(DataFormat::Raw);
+        d.table.setTitle("Rounding first base: three methods");
+        typeColumn(d, 0, "Round out",
+                   {"5.40", "5.85", "5.20", "5.55", "5.90", "5.45", "5.40", "5.45", "5.25", "5.85", "5.25",
+                    "5.65", "5.60", "5.05", "5.50", "5.45", "5.55", "5.45", "5.50", "5.65", "5.70", "6.30"});
+        typeColumn(d, 1, "Narrow angle",
+                   {"5.50", "5.70", "5.60", "5.50", "5.85", "5.55", "5.40", "5.50", "5.15", "5.80", "5.20",
+                    "5.55", "5.35", "5.00", "5.50", "5.55", "5.55", "5.50", "5.45", "5.60", "5.65", "6.30"});
+        typeColumn(d, 2, "Wide angle",
+                   {"5.55", "5.75", "5.50", "5.40", "5.70", "5.60", "5.35", "5.35", "5.00", "5.70", "5.10",
+                    "5.45", "5.45", "4.95", "5.40", "5.50", "5.35", "5.55", "5.25", "5.40", "5.55", "6.25"});
+        for (int row = 0; row < 22; ++row)
+            d.table.setRowTitle(row, "Player " + std::to_string(row + 1));
+        d.choices.MultiColNonParametric = true;
+        d.choices.OrdinaryAnova = false;
+        notes(d, {"Time (s) to run from a point on the first base line to a point short of",
+                  "second base, each of 22 players trying three ways of rounding first",
+                  "base, from Hollander and Wolfe (1973), Nonparametric Statistical",
+                  "Methods, p. 140. Matched columns without assuming Gaussian data: the", "Friedman test."});
+        ok &= save(d, folder, "rounding_times_matched.OXD");
+    }
+    {
+        DataSet d;
         d.chooseFormat(DataFormat::XY);
         d.table.setTitle("Speed and stopping distance of cars");
         const char* speed[] = {"4",  "4",  "7",  "7",  "8",  "9",  "10", "10", "10", "11", "11", "12", "12",

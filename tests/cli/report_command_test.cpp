@@ -70,6 +70,10 @@ TEST(Examples, ReportsAsTheResultsStepShowsThem)
         {"car_stopping_xy", {"--set", "DoRegression=0", "--set", "XYTest=1"}, "car_stopping_pearson"},
         {"car_stopping_xy", {"--set", "DoRegression=0", "--set", "XYTest=2"}, "car_stopping_spearman"},
         {"plant_growth_mean_sem", {"--set", "AllColumns=0", "--select", "A,C"}, "plant_growth_selected_unpaired"},
+        {"plant_growth_three_groups", {"--set", "PostTestPairs=2"}, "plant_growth_dunn_versus_control"},
+        {"rounding_times_matched",
+         {"--set", "PostTestPairs=2", "--set", "PostTestState=0"},
+         "rounding_times_versus_control"},
         {"sleep_paired", {"--stats"}, "sleep_paired_stats"},
         {"light_speed_mean_sd", {"--stats"}, "light_speed_mean_sd_stats"},
     };
