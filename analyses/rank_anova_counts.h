@@ -44,7 +44,7 @@ std::int64_t multinomialCapped(std::span<const int> sizes, std::int64_t cap);
 // Which way countKruskalWallisAtLeast counts. Automatic picks the faster for
 // the sizes; the others exist so that tests can check each against a plain
 // enumeration.
-enum class KruskalWallisCounting { Automatic, RankSumTables, GroupStates };
+enum class KruskalWallisCounting { Automatic, RankSumTables, GroupStates, SplitHalves };
 
 // Largest number of arrangements countKruskalWallisAtLeast accepts.
 inline constexpr std::int64_t MaxKruskalWallisArrangements = 0xFFFFFFFFLL;
@@ -63,7 +63,11 @@ inline constexpr std::int64_t MaxKruskalWallisArrangements = 0xFFFFFFFFLL;
 // table over their rank sums: fastest for three or four groups.
 // GroupStates keeps a hash table of the states with groups of equal size
 // put in order, since exchanging them changes no statistic: far fewer states
-// when there are many small groups.
+// when there are many small groups of equal size. SplitHalves (at most 30
+// ranks) meets in the middle: for every choice of the ranks that one set of
+// groups takes, the statistic's part from those groups is matched against
+// the part from the others, which suits many small groups of mixed sizes.
+// Automatic takes the one with the least work expected.
 ArrangementCount countKruskalWallisAtLeast(std::span<const int> sizes, std::span<const std::int64_t> observedRankSums,
                                            const CountProgress& progress,
                                            KruskalWallisCounting counting = KruskalWallisCounting::Automatic);

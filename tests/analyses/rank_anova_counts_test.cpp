@@ -68,7 +68,7 @@ TEST(KruskalWallisCount, MatchesEnumerationAtEveryThreshold)
         {3, 3, 2},    {4, 3, 2},    {3, 3, 3},    {4, 1, 1},       {5, 1, 2},       {2, 2, 2, 2},
         {3, 2, 2, 1}, {2, 2, 1, 1}, {3, 3, 2, 2}, {1, 1, 1, 1, 1}, {2, 1, 2, 1, 2}, {4, 4, 2}};
     const KruskalWallisCounting countings[] = {KruskalWallisCounting::Automatic, KruskalWallisCounting::RankSumTables,
-                                               KruskalWallisCounting::GroupStates};
+                                               KruskalWallisCounting::GroupStates, KruskalWallisCounting::SplitHalves};
     for (const std::vector<int>& sizes : cases) {
         const Enumerated all = enumerateKruskalWallis(sizes);
         std::int64_t atLeast = 0;
@@ -165,7 +165,8 @@ TEST(ExactCounts, StopWhenTold)
         int calls = 0;
         const CountProgress stopThird = [&](Real) { return ++calls == 3 ? stopAnswer : ProgressContinue; };
         for (const KruskalWallisCounting counting :
-             {KruskalWallisCounting::RankSumTables, KruskalWallisCounting::GroupStates}) {
+             {KruskalWallisCounting::RankSumTables, KruskalWallisCounting::GroupStates,
+              KruskalWallisCounting::SplitHalves}) {
             calls = 0;
             const ArrangementCount kw = countKruskalWallisAtLeast(
                 std::vector<int>{3, 3, 3}, std::vector<std::int64_t>{6, 15, 24}, stopThird, counting);
