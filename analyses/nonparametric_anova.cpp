@@ -523,27 +523,32 @@ int WriteFriedmanText(const FriedmanResult& result, const std::vector<ColumnSumm
     return error_code::None;
 }
 
-int NonparametricAnova(const DataTable& table, const std::vector<ColumnSummary>& columns,
-                       const MultiColumnTestInput& input, ResultsBuffer& out, ProgressReporter& progress)
+namespace {
+
+// The report of a computed test, or the line "Interrupted" when the user
+// stopped its ranking.
+template <class Result, class Write> int reportOf(const Result& result, ResultsBuffer& out, Write write)
 {
-    if (input.ordinary) {
-        const KruskalWallisResult result = computeKruskalWallis(table, progress);
-        if (result.errorCode != error_code::None)
-            return result.errorCode;
-        if (result.interrupted) {
-            out.AppendLine("Interrupted");
-            return error_code::None;
-        }
-        return WriteKruskalWallisText(result, columns, input, out);
-    }
-    const FriedmanResult result = computeFriedman(table, progress);
     if (result.errorCode != error_code::None)
         return result.errorCode;
     if (result.interrupted) {
         out.AppendLine("Interrupted");
         return error_code::None;
     }
-    return WriteFriedmanText(result, columns, input, out);
+    return write(result);
+}
+
+}  // namespace
+
+int NonparametricAnova(const DataTable& table, const std::vector<ColumnSummary>& columns,
+                       const MultiColumnTestInput& input, ResultsBuffer& out, ProgressReporter& progress)
+{
+    if (input.ordinary)
+        return reportOf(computeKruskalWallis(table, progress), out, [&](const KruskalWallisResult& result) {
+            return WriteKruskalWallisText(result, columns, input, out);
+        });
+    return reportOf(computeFriedman(table, progress), out,
+                    [&](const FriedmanResult& result) { return WriteFriedmanText(result, columns, input, out); });
 }
 
 }  // namespace ombrix::analyses

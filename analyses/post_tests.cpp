@@ -140,26 +140,30 @@ void WriteDunnettHeaders(ResultsBuffer& out, ResultsBuffer& second)
                               {56, 8, {"Upper", "95% CI"}}});
 }
 
-void WriteDunnettRow(ResultsBuffer& out, ResultsBuffer& second, const DunnettRow& row)
+namespace {
+
+// The pair and its difference, up to the column where the tables differ.
+void startDunnettRow(ResultsBuffer& buffer, const DunnettRow& row, std::string_view joint)
 {
     std::string label = RightJustify(row.control, 15);
-    label += " vs ";
+    label += joint;
     label += LeftJustify(row.other, 15);
-    out.Append(label);
-    out.PadToColumn(36);
-    out.AppendNumberInWidth(10, -5, row.difference);
-    out.PadToColumn(47);
+    buffer.Append(label);
+    buffer.PadToColumn(36);
+    buffer.AppendNumberInWidth(10, -5, row.difference);
+    buffer.PadToColumn(47);
+}
+
+}  // namespace
+
+void WriteDunnettRow(ResultsBuffer& out, ResultsBuffer& second, const DunnettRow& row)
+{
+    startDunnettRow(out, row, " vs ");
     out.AppendNumberInWidth(8, -5, row.q);
     out.PadToColumn(56);
     out.AppendLine(row.level <= 0.01L ? "**  P<0.01" : row.level <= 0.05L ? "*   P<0.05" : "ns  P>0.05");
 
-    label = RightJustify(row.control, 15);
-    label += " - ";
-    label += LeftJustify(row.other, 15);
-    second.Append(label);
-    second.PadToColumn(36);
-    second.AppendNumberInWidth(10, -5, row.difference);
-    second.PadToColumn(47);
+    startDunnettRow(second, row, " - ");
     second.AppendNumberInWidth(8, -5, row.lower);
     second.PadToColumn(56);
     second.AppendNumberInWidth(8, -5, row.upper);
