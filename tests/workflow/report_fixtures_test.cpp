@@ -91,6 +91,7 @@ const PanelCase PanelCases[] = {
     {"spearman_too_long_twelve", analyses::ExactPStatusMessage, Action::Wait},
     {"kw_ranking_interrupted", analyses::KruskalWallisStatusMessage, Action::Cancel},
     {"kw_exact_cancelled", analyses::ExactPStatusMessage, Action::Cancel},
+    {"friedman_ranking_interrupted", analyses::FriedmanStatusMessage, Action::Cancel},
     {"friedman_exact_cancelled", analyses::ExactPStatusMessage, Action::Cancel},
     {"kw_exact_too_long", analyses::ExactPStatusMessage, Action::Wait},
 };
