@@ -368,7 +368,11 @@ FriedmanResult computeFriedman(const DataTable& table, ProgressReporter& progres
     Real permutations = 1;
     for (int i = 2; i <= k; ++i)
         permutations *= i;
-    result.arrangements = std::pow(permutations, rowsR);
+    // (k!)^b, but only as far as the limit: the full power of a large table
+    // would overflow.
+    result.arrangements = 1;
+    for (int i = 0; i < b && result.arrangements <= FriedmanArrangementLimit; ++i)
+        result.arrangements *= permutations;
     result.exactness = RankExactness::TooLong;
     if (k <= FriedmanLargestExactColumns && (permutations + 1) * k * 4 < FriedmanPermutationTableLimit &&
         result.arrangements <= FriedmanArrangementLimit) {

@@ -55,7 +55,7 @@ struct FriedmanResult {
     Real approximateP = 0;
     Real p = 0;
     RankExactness exactness = RankExactness::TiedRanks;
-    Real arrangements = 0;  // (k!)^b
+    Real arrangements = 0;  // (k!)^b, or the first power of k! beyond 1,000,000,000
 };
 
 FriedmanResult computeFriedman(const DataTable& table, ProgressReporter& progress);

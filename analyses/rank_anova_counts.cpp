@@ -706,13 +706,20 @@ ArrangementCount countFriedmanAtLeast(int rows, int columns, std::int64_t observ
                                       const CountProgress& progress)
 {
     ArrangementCount result;
-    std::vector<int> permutation(static_cast<std::size_t>(std::max(columns, 0)));
+    if (rows < 1 || columns < 2 || columns > 6) {
+        result.total = -1;
+        return result;
+    }
+    std::vector<int> permutation(static_cast<std::size_t>(columns));
     std::iota(permutation.begin(), permutation.end(), 1);
     std::int64_t permutations = 1;
     for (int i = 2; i <= columns; ++i)
         permutations *= i;
-    Real arrangements = std::pow(static_cast<Real>(permutations), static_cast<Real>(rows));
-    if (rows < 1 || columns < 2 || columns > 6 || arrangements > static_cast<Real>(MaxFriedmanArrangements)) {
+    // (k!)^b only as far as the limit, so that no power overflows.
+    Real arrangements = 1;
+    for (int i = 0; i < rows && arrangements <= static_cast<Real>(MaxFriedmanArrangements); ++i)
+        arrangements *= static_cast<Real>(permutations);
+    if (arrangements > static_cast<Real>(MaxFriedmanArrangements)) {
         result.total = -1;
         return result;
     }
