@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <unordered_map>
 #include <vector>
@@ -455,10 +456,12 @@ private:
 // observed value, which sorting one list and searching it for every value of
 // the other counts. C(N, a) (M_A + M_B) steps instead of C(N, a) M_A M_B:
 // the way to count many small groups, where the rank sums of the others
-// would be too many states. N is at most 30 (ranks as bits of a word).
+// would be too many states. N is at most 62 (ranks as bits of a word).
 class SplitHalves {
 public:
-    static constexpr int LargestN = 30;
+    static constexpr int LargestN = 62;
+    // Longest list of values kept for one choice of ranks.
+    static constexpr Real LongestList = 1e7;
 
     SplitHalves(const Groups& groups, ArrangementCount& result, const CountProgress& progress, unsigned inA)
         : m_groups(groups)
@@ -490,6 +493,8 @@ public:
             std::exp(std::lgamma(groups.n + Real(1)) - std::lgamma(a + Real(1)) - std::lgamma(groups.n - a + Real(1)));
         const Real shorter = std::exp(std::min(lnA, lnB));
         const Real longer = std::exp(std::max(lnA, lnB));
+        if (longer > LongestList)
+            return std::numeric_limits<Real>::infinity();
         const Real search = std::log2(shorter + 1) + 1;
         return chooses * (shorter * search + longer * search);
     }
@@ -500,12 +505,12 @@ public:
         for (const int size : m_a.sizes)
             a += size;
         const int n = m_groups.n;
-        const std::uint32_t all = n == 32 ? ~0u : (1u << n) - 1;
+        const std::uint64_t all = (std::uint64_t{1} << n) - 1;
         const Real masks = std::exp(std::lgamma(n + Real(1)) - std::lgamma(a + Real(1)) - std::lgamma(n - a + Real(1)));
         Real done = 0;
         int lastStep = 0;
         // Every a-subset of the ranks in turn (Gosper's successor).
-        for (std::uint32_t mask = (1u << a) - 1; mask <= all && mask != 0;) {
+        for (std::uint64_t mask = (std::uint64_t{1} << a) - 1; mask <= all && mask != 0;) {
             fill(m_a, mask);
             fill(m_b, all & ~mask);
             const std::vector<Wide>& shorter = m_a.values.size() <= m_b.values.size() ? m_a.values : m_b.values;
@@ -531,8 +536,8 @@ public:
                 return;
             if (mask == all)
                 break;
-            const std::uint32_t low = mask & -mask;
-            const std::uint32_t ripple = mask + low;
+            const std::uint64_t low = mask & -mask;
+            const std::uint64_t ripple = mask + low;
             mask = ripple == 0 ? 0 : (((ripple ^ mask) >> 2) / low) | ripple;
         }
     }
@@ -546,41 +551,42 @@ private:
     };
 
     // The values of sum w_j R_j^2 over every way to give the ranks in mask to the part's groups.
-    void fill(Part& part, std::uint32_t mask)
+    void fill(Part& part, std::uint64_t mask)
     {
         part.ranks.clear();
-        for (int r = 1; r <= m_groups.n; ++r)
-            if ((mask >> (r - 1)) & 1)
+        std::int64_t total = 0;
+        for (int r = 1; r <= m_groups.n; ++r) {
+            if ((mask >> (r - 1)) & 1) {
                 part.ranks.push_back(r);
+                total += r;
+            }
+        }
         part.values.clear();
-        share(part, 0, (part.ranks.size() >= 32 ? ~0u : (1u << part.ranks.size()) - 1), 0);
+        share(part, 0, (std::uint64_t{1} << part.ranks.size()) - 1, total, 0);
     }
 
-    // Group g takes `size` of the free ranks (bits of free over part.ranks),
-    // in increasing order; the last group takes what is left.
-    void share(Part& part, std::size_t g, std::uint32_t free, Wide sofar)
+    // Group g takes `size` of the free ranks (bits of free over part.ranks,
+    // freeSum their sum), in increasing order; the last group takes what is left.
+    void share(Part& part, std::size_t g, std::uint64_t free, std::int64_t freeSum, Wide sofar)
     {
         if (g + 1 == part.sizes.size()) {
-            std::int64_t sum = 0;
-            for (std::uint32_t bits = free; bits != 0; bits &= bits - 1)
-                sum += part.ranks[static_cast<std::size_t>(std::countr_zero(bits))];
-            part.values.push_back(sofar + square(part.weights[g], sum));
+            part.values.push_back(sofar + square(part.weights[g], freeSum));
             return;
         }
-        choose(part, g, free, free, part.sizes[g], 0, sofar);
+        choose(part, g, free, free, part.sizes[g], 0, freeSum, sofar);
     }
 
-    void choose(Part& part, std::size_t g, std::uint32_t free, std::uint32_t candidates, int left, std::int64_t sum,
-                Wide sofar)
+    void choose(Part& part, std::size_t g, std::uint64_t free, std::uint64_t candidates, int left, std::int64_t sum,
+                std::int64_t freeSum, Wide sofar)
     {
         if (left == 0) {
-            share(part, g + 1, free, sofar + square(part.weights[g], sum));
+            share(part, g + 1, free, freeSum - sum, sofar + square(part.weights[g], sum));
             return;
         }
-        for (std::uint32_t bits = candidates; std::popcount(bits) >= left; bits &= bits - 1) {
-            const std::uint32_t pick = bits & -bits;
+        for (std::uint64_t bits = candidates; std::popcount(bits) >= left; bits &= bits - 1) {
+            const std::uint64_t pick = bits & -bits;
             choose(part, g, free & ~pick, bits & ~pick & ~(pick - 1), left - 1,
-                   sum + part.ranks[static_cast<std::size_t>(std::countr_zero(pick))], sofar);
+                   sum + part.ranks[static_cast<std::size_t>(std::countr_zero(pick))], freeSum, sofar);
         }
     }
 
