@@ -15,6 +15,7 @@ namespace ombrix::analyses {
 namespace {
 
 __extension__ typedef unsigned __int128 Wide;
+__extension__ typedef __int128 SignedWide;
 
 // The groups as both ways of counting see them: the largest group is left out
 // of the state, the others are "open". Scaled by L = lcm(sizes), sum R^2/n
@@ -103,6 +104,62 @@ struct Tally {
         if (value >= groups.observed)
             result.extreme += static_cast<std::int64_t>(count);
     }
+
+    // States in which one open group lacks one rank: each is completed by
+    // giving it any one rank r from first to N, the left-out group taking the
+    // others. With `others` the part of the open groups but that one, its
+    // rank sum so far `missing` (weight w) and S the open groups' rank sum,
+    // the statistic is others + w (missing + r)^2 + u (T - S - r)^2: convex in
+    // r, so it reaches the observed value on the r below some point and above
+    // another, each found by bisection on the side where it is monotone.
+    void settle(Wide others, std::uint64_t weight, std::int64_t missing, std::int64_t openRankSum, int first,
+                std::uint64_t count)
+    {
+        const std::int64_t last = groups.n;
+        if (first > last)
+            return;
+        const std::int64_t rest = groups.rankTotal - openRankSum;
+        const auto reaches = [&](std::int64_t r) {
+            return others + square(weight, missing + r) + square(groups.implicitWeight, rest - r) >= groups.observed;
+        };
+        result.total += static_cast<std::int64_t>(count) * (last - first + 1);
+        // A few ranks left: each is tried.
+        if (last - first < 16) {
+            std::int64_t hits = 0;
+            for (std::int64_t r = first; r <= last; ++r)
+                hits += reaches(r) ? 1 : 0;
+            result.extreme += static_cast<std::int64_t>(count) * hits;
+            return;
+        }
+        // The lowest point, rounded down: (u (T - S) - w missing) / (w + u).
+        const SignedWide numerator =
+            static_cast<SignedWide>(groups.implicitWeight) * rest - static_cast<SignedWide>(weight) * missing;
+        const SignedWide denominator = static_cast<SignedWide>(weight) + groups.implicitWeight;
+        SignedWide lowest = numerator / denominator;
+        if (numerator % denominator != 0 && numerator < 0)
+            --lowest;
+        const auto bend = static_cast<std::int64_t>(
+            std::clamp<SignedWide>(lowest, static_cast<SignedWide>(first) - 1, static_cast<SignedWide>(last)));
+        std::int64_t hits = 0;
+        if (bend >= first && reaches(first)) {
+            std::int64_t lo = first;  // falling: the last r that still reaches
+            for (std::int64_t hi = bend; lo < hi;) {
+                const std::int64_t mid = lo + (hi - lo + 1) / 2;
+                reaches(mid) ? lo = mid : hi = mid - 1;
+            }
+            hits += lo - first + 1;
+        }
+        const std::int64_t rising = std::max<std::int64_t>(first, bend + 1);
+        if (rising <= last && reaches(last)) {
+            std::int64_t hi = last;  // rising: the first r that reaches
+            for (std::int64_t lo = rising; lo < hi;) {
+                const std::int64_t mid = lo + (hi - lo) / 2;
+                reaches(mid) ? hi = mid : lo = mid + 1;
+            }
+            hits += last - hi + 1;
+        }
+        result.extreme += static_cast<std::int64_t>(count) * hits;
+    }
 };
 
 // One dense table per count vector c of the open groups, over their rank
@@ -111,13 +168,20 @@ struct Tally {
 // group j moves a table's entries into the table of c + e_j, shifted by r in
 // dimension j. Updated in place, tables with more ranks given first, so that
 // every source still holds the previous step; a table's own entries stay
-// when rank r goes to the left-out group. Its full table is never stored.
+// when rank r goes to the left-out group. The full table is never stored:
+// either each entry reaching it is counted at once, or, when many ranks
+// would be left to give, the tables one rank short of full are not stored
+// either and each entry reaching one is settled with all the ways to give
+// its last rank.
 class RankSumTables {
 public:
-    RankSumTables(const Groups& groups, ArrangementCount& result, const CountProgress& progress)
+    // settle: tables one rank short of full are settled at once (see Tally::settle)
+    // rather than kept and read at every step until the left-out group is full.
+    RankSumTables(const Groups& groups, ArrangementCount& result, const CountProgress& progress, bool settle)
         : m_groups(groups)
         , m_tally{groups, result, progress}
         , m_dims(static_cast<int>(groups.open.size()))
+        , m_settle(settle)
     {
         m_radix.assign(static_cast<std::size_t>(m_dims), 1);
         int blocks = 1;
@@ -150,20 +214,29 @@ public:
     void run()
     {
         const int full = static_cast<int>(m_tables.size()) - 1;
+        if (m_settle && m_groups.openTotal == 1) {
+            m_tally.settle(0, m_groups.weights[0], 0, 0, 1, 1);
+            return;
+        }
         allocate(0);
         m_tables[0].values[0] = 1;
         for (int r = 1; r <= m_groups.n; ++r) {
             const int lowest = std::max(1, r - m_groups.implicitSize);
             const int highest = std::min(r, m_groups.openTotal);
             for (int sum = highest; sum >= lowest; --sum) {
+                const bool settled = m_settle && sum == m_groups.openTotal - 1;
                 for (const int b : m_bySum[static_cast<std::size_t>(sum)]) {
-                    if (b != full)
+                    if (b == full && m_settle)
+                        continue;
+                    if (b != full && !settled)
                         allocate(b);
                     for (int j = 0; j < m_dims; ++j) {
                         if (m_tables[static_cast<std::size_t>(b)].counts[static_cast<std::size_t>(j)] == 0)
                             continue;
                         const int source = b - m_radix[static_cast<std::size_t>(j)];
-                        if (b == full)
+                        if (settled)
+                            settleInto(source, b, j, r);
+                        else if (b == full)
                             countCompleted(source, j, r);
                         else
                             moveInto(source, b, j, r);
@@ -267,9 +340,47 @@ private:
         }
     }
 
+    // The entries of the source given rank r in group j, which leaves the
+    // target one rank short of full.
+    void settleInto(int sourceIndex, int targetIndex, int j, int r)
+    {
+        const Table& source = m_tables[static_cast<std::size_t>(sourceIndex)];
+        if (source.values.empty())
+            return;
+        const Table& target = m_tables[static_cast<std::size_t>(targetIndex)];
+        int missing = 0;
+        while (target.counts[static_cast<std::size_t>(missing)] == m_groups.open[static_cast<std::size_t>(missing)])
+            ++missing;
+        settle(source, reach(source, r), j, r, missing, 0, 0, 0, 0, 0);
+    }
+
+    void settle(const Table& source, const std::vector<std::int64_t>& lengths, int j, int r, int missing, int dim,
+                std::int64_t from, Wide others, std::int64_t rankSum, std::int64_t missingSum)
+    {
+        const auto d = static_cast<std::size_t>(dim);
+        const std::int64_t c = source.counts[d];
+        const std::int64_t lowest = c * (c + 1) / 2 + (dim == j ? r : 0);
+        const std::uint64_t weight = m_groups.weights[d];
+        for (std::int64_t x = 0; x < lengths[d]; ++x) {
+            const std::int64_t sum = lowest + x;
+            const std::int64_t at = from + x * source.stride[d];
+            const Wide part = dim == missing ? others : others + square(weight, sum);
+            const std::int64_t missingPart = dim == missing ? sum : missingSum;
+            if (dim == m_dims - 1) {
+                const std::uint32_t count = source.values[static_cast<std::size_t>(at)];
+                if (count != 0)
+                    m_tally.settle(part, m_groups.weights[static_cast<std::size_t>(missing)], missingPart,
+                                   rankSum + sum, r + 1, count);
+            } else {
+                settle(source, lengths, j, r, missing, dim + 1, at, part, rankSum + sum, missingPart);
+            }
+        }
+    }
+
     const Groups& m_groups;
     Tally m_tally;
     int m_dims;
+    bool m_settle;
     std::vector<int> m_radix;
     std::vector<Table> m_tables;
     std::vector<std::vector<int>> m_bySum;
@@ -605,14 +716,19 @@ struct CountingPlan {
     unsigned split = 0;
 };
 
-Real rankSumTableCost(const Groups& groups)
+struct TableCosts {
+    Real kept = 0;     // every table but the full one stored and read
+    Real settled = 0;  // the tables one rank short of full settled instead
+};
+
+TableCosts rankSumTableCosts(const Groups& groups)
 {
     const auto dims = groups.open.size();
     int blocks = 1;
     for (const int m : groups.open)
         blocks *= m + 1;
     std::vector<int> c(dims);
-    Real total = 0;
+    TableCosts costs;
     for (int b = 0; b < blocks; ++b) {
         int sum = 0;
         for (std::size_t i = 0, rest = static_cast<std::size_t>(b); i < dims; ++i) {
@@ -620,32 +736,43 @@ Real rankSumTableCost(const Groups& groups)
             rest /= static_cast<std::size_t>(groups.open[i] + 1);
             sum += c[i];
         }
-        // Table c is read from step sum + 1 until the left-out group is full.
+        if (sum == groups.openTotal)
+            continue;
         int successors = 0;
         for (std::size_t i = 0; i < dims; ++i)
             successors += c[i] < groups.open[i] ? 1 : 0;
+        // Table c is read from step sum + 1 until the left-out group is full.
         for (int r = sum + 1; r <= std::min(groups.n, sum + 1 + groups.implicitSize); ++r) {
             Real reachable = successors;
             for (std::size_t i = 0; i < dims; ++i)
                 reachable *= static_cast<Real>(c[i]) * (r - 1 - c[i]) + 1;
-            total += reachable;
+            costs.kept += reachable;
+            // Settling an entry tries each rank left, or bisects when many are.
+            if (sum < groups.openTotal - 1)
+                costs.settled += sum == groups.openTotal - 2
+                                     ? reachable * std::min<Real>(groups.n - r, 4 * std::log2(Real(groups.n)) + 16)
+                                     : reachable;
         }
     }
-    return total;
+    return costs;
 }
 
 CountingPlan planCounting(const Groups& groups, bool statesFit)
 {
     CountingPlan plan;
-    const Real tables = rankSumTableCost(groups);
-    Real best = 2 * tables;
+    const TableCosts tables = rankSumTableCosts(groups);
+    Real best = 2 * tables.kept;
+    if (2 * tables.settled < best) {
+        best = 2 * tables.settled;
+        plan.counting = KruskalWallisCounting::RankSumTablesSettling;
+    }
     Real exchanges = 1;
     for (std::size_t i = 0, run = 1; i < groups.open.size(); ++i) {
         run = i > 0 && groups.open[i] == groups.open[i - 1] ? run + 1 : 1;
         exchanges *= static_cast<Real>(run);
     }
-    if (statesFit && 60 * tables / exchanges < best) {
-        best = 60 * tables / exchanges;
+    if (statesFit && 60 * tables.kept / exchanges < best) {
+        best = 60 * tables.kept / exchanges;
         plan.counting = KruskalWallisCounting::GroupStates;
     }
     const auto k = groups.open.size() + 1;
@@ -702,7 +829,7 @@ ArrangementCount countKruskalWallisAtLeast(std::span<const int> sizes, std::span
     } else if (plan.counting == KruskalWallisCounting::SplitHalves) {
         SplitHalves(groups, result, progress, plan.split).run();
     } else {
-        RankSumTables tables(groups, result, progress);
+        RankSumTables tables(groups, result, progress, plan.counting == KruskalWallisCounting::RankSumTablesSettling);
         tables.run();
     }
     return result;

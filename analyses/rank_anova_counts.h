@@ -44,7 +44,7 @@ std::int64_t multinomialCapped(std::span<const int> sizes, std::int64_t cap);
 // Which way countKruskalWallisAtLeast counts. Automatic picks the faster for
 // the sizes; the others exist so that tests can check each against a plain
 // enumeration.
-enum class KruskalWallisCounting { Automatic, RankSumTables, GroupStates, SplitHalves };
+enum class KruskalWallisCounting { Automatic, RankSumTables, RankSumTablesSettling, GroupStates, SplitHalves };
 
 // Largest number of arrangements countKruskalWallisAtLeast accepts.
 inline constexpr std::int64_t MaxKruskalWallisArrangements = 0xFFFFFFFFLL;
@@ -61,6 +61,10 @@ inline constexpr std::int64_t MaxKruskalWallisArrangements = 0xFFFFFFFFLL;
 // which it alone is still open is final and counted at once.
 // RankSumTables keeps, for every count vector of the other groups, a dense
 // table over their rank sums: fastest for three or four groups.
+// RankSumTablesSettling does not keep the tables one rank short of full: an
+// entry reaching one is settled at once with every rank that can complete
+// it, which saves reading them at every step when the left-out group is
+// large and many ranks remain.
 // GroupStates keeps a hash table of the states with groups of equal size
 // put in order, since exchanging them changes no statistic: far fewer states
 // when there are many small groups of equal size. SplitHalves (at most 30

@@ -59,15 +59,37 @@ Enumerated enumerateKruskalWallis(const std::vector<int>& sizes)
 }
 
 // Every attainable statistic of three and four small groups (and a few
-// others, among them groups of one and two groups) as the observed one:
+// others, among them groups of one, two groups, and a large group beside
+// small ones) as the observed one:
 // each way of counting must give the enumeration's count at every threshold.
 TEST(KruskalWallisCount, MatchesEnumerationAtEveryThreshold)
 {
     const std::vector<std::vector<int>> cases = {
-        {2, 2},       {1, 5},       {3, 4},       {2, 2, 2},       {3, 2, 2},       {2, 3, 2},
-        {3, 3, 2},    {4, 3, 2},    {3, 3, 3},    {4, 1, 1},       {5, 1, 2},       {2, 2, 2, 2},
-        {3, 2, 2, 1}, {2, 2, 1, 1}, {3, 3, 2, 2}, {1, 1, 1, 1, 1}, {2, 1, 2, 1, 2}, {4, 4, 2}};
+        {2, 2},
+        {1, 5},
+        {3, 4},
+        {2, 2, 2},
+        {3, 2, 2},
+        {2, 3, 2},
+        {3, 3, 2},
+        {4, 3, 2},
+        {3, 3, 3},
+        {4, 1, 1},
+        {5, 1, 2},
+        {2, 2, 2, 2},
+        {3, 2, 2, 1},
+        {2, 2, 1, 1},
+        {3, 3, 2, 2},
+        {1, 1, 1, 1, 1},
+        {2, 1, 2, 1, 2},
+        {4, 4, 2},
+        // A large group and small ones: more than 16 ranks left when a small group lacks its last one.
+        {1, 20},
+        {20, 1, 1},
+        {2, 1, 18},
+        {2, 14, 2}};
     const KruskalWallisCounting countings[] = {KruskalWallisCounting::Automatic, KruskalWallisCounting::RankSumTables,
+                                               KruskalWallisCounting::RankSumTablesSettling,
                                                KruskalWallisCounting::GroupStates, KruskalWallisCounting::SplitHalves};
     for (const std::vector<int>& sizes : cases) {
         const Enumerated all = enumerateKruskalWallis(sizes);
