@@ -55,10 +55,11 @@ inline constexpr std::int64_t MaxKruskalWallisArrangements = 0xFFFFFFFFLL;
 // groups, every size >= 1, and at most MaxKruskalWallisArrangements
 // arrangements; otherwise total is -1.
 //
-// The ranks are given out one by one, 1 to N, keeping for every reachable
-// state the number of ways to reach it; the largest group is left out of the
-// state, since its count and rank sum follow from the others', and a state in
-// which it alone is still open is final and counted at once.
+// The first three ways give the ranks out one by one, 1 to N, keeping for
+// every reachable state the number of ways to reach it; the largest group is
+// left out of the state, since its count and rank sum follow from the
+// others', and a state in which it alone is still open is final and counted
+// at once.
 // RankSumTables keeps, for every count vector of the other groups, a dense
 // table over their rank sums: fastest for three or four groups.
 // RankSumTablesSettling does not keep the tables one rank short of full: an
@@ -67,7 +68,7 @@ inline constexpr std::int64_t MaxKruskalWallisArrangements = 0xFFFFFFFFLL;
 // large and many ranks remain.
 // GroupStates keeps a hash table of the states with groups of equal size
 // put in order, since exchanging them changes no statistic: far fewer states
-// when there are many small groups of equal size. SplitHalves (at most 30
+// when there are many small groups of equal size. SplitHalves (at most 62
 // ranks) meets in the middle: for every choice of the ranks that one set of
 // groups takes, the statistic's part from those groups is matched against
 // the part from the others, which suits many small groups of mixed sizes.
