@@ -134,6 +134,19 @@ struct DunnPair {
     Real se;
 };
 
+// The pairs (i, j), i before j, of k columns that the post test compares:
+// all, or the selected ones.
+template <class Make> std::vector<DunnPair> dunnPairs(int k, const MultiColumnTestInput& input, Make make)
+{
+    std::vector<DunnPair> pairs;
+    for (int i = 0; i < k; ++i)
+        for (int j = i + 1; j < k; ++j)
+            if (!input.selectedPairsOnly ||
+                input.selectedPairs[static_cast<std::size_t>(core::selectedPairIndex(i, j))])
+                pairs.push_back(make(static_cast<std::size_t>(i), static_cast<std::size_t>(j)));
+    return pairs;
+}
+
 // Dunn's test for the pairs given; friedmanRows > 0 selects the Friedman
 // variant's sentence, header and ties line.
 int writeDunn(ResultsBuffer& out, const std::vector<DunnPair>& pairs, int friedmanRows, int k, bool friedmanTies)
@@ -424,19 +437,11 @@ int WriteKruskalWallisText(const KruskalWallisResult& result, const std::vector<
     if (input.postTestMethod == core::PostTestMethod::Tukey && postTestRuns(input.postTestState, result.p)) {
         const auto n = static_cast<Real>(result.n);
         const Real variance = (n * n * n - n - result.tieTerm) / (12 * (n - 1));
-        std::vector<DunnPair> pairs;
-        for (int i = 0; i < k; ++i) {
-            for (int j = i + 1; j < k; ++j) {
-                if (input.selectedPairsOnly &&
-                    !input.selectedPairs[static_cast<std::size_t>(core::selectedPairIndex(i, j))])
-                    continue;
-                const auto a = static_cast<std::size_t>(i);
-                const auto c = static_cast<std::size_t>(j);
-                pairs.push_back({titleOf(columns, result.columns[a]), titleOf(columns, result.columns[c]),
-                                 result.rankSums[a] / result.counts[a] - result.rankSums[c] / result.counts[c],
-                                 std::sqrt(variance * (1.0L / result.counts[a] + 1.0L / result.counts[c]))});
-            }
-        }
+        const std::vector<DunnPair> pairs = dunnPairs(k, input, [&](std::size_t a, std::size_t c) {
+            return DunnPair{titleOf(columns, result.columns[a]), titleOf(columns, result.columns[c]),
+                            result.rankSums[a] / result.counts[a] - result.rankSums[c] / result.counts[c],
+                            std::sqrt(variance * (1.0L / result.counts[a] + 1.0L / result.counts[c]))};
+        });
         if (const int code = writeDunn(out, pairs, 0, k, false); code != error_code::None)
             return code;
     }
@@ -492,19 +497,10 @@ int WriteFriedmanText(const FriedmanResult& result, const std::vector<ColumnSumm
         int code = error_code::None;
         if (input.postTestMethod == core::PostTestMethod::Tukey) {
             const Real se = std::sqrt(static_cast<Real>(result.rows) * k * (k + 1) / 6);
-            std::vector<DunnPair> pairs;
-            for (int i = 0; i < k; ++i) {
-                for (int j = i + 1; j < k; ++j) {
-                    if (input.selectedPairsOnly &&
-                        !input.selectedPairs[static_cast<std::size_t>(core::selectedPairIndex(i, j))])
-                        continue;
-                    pairs.push_back(
-                        {titleOf(columns, result.columns[static_cast<std::size_t>(i)]),
-                         titleOf(columns, result.columns[static_cast<std::size_t>(j)]),
-                         result.rankSums[static_cast<std::size_t>(i)] - result.rankSums[static_cast<std::size_t>(j)],
-                         se});
-                }
-            }
+            const std::vector<DunnPair> pairs = dunnPairs(k, input, [&](std::size_t a, std::size_t c) {
+                return DunnPair{titleOf(columns, result.columns[a]), titleOf(columns, result.columns[c]),
+                                result.rankSums[a] - result.rankSums[c], se};
+            });
             code = writeDunn(out, pairs, result.rows, k, result.s3 != values);
         } else if (input.postTestMethod == core::PostTestMethod::Dunnett) {
             code = writeControlComparisons(out, result, columns, input.controlColumn);

@@ -311,37 +311,48 @@ private:
             move(source, target, lengths, dim + 1, from + x * source.stride[d], to + x * target.stride[d]);
     }
 
+    // Every stored entry of the source with its rank sums as the target sees
+    // them (rank r added in dimension j): the accumulator takes the sums one
+    // dimension at a time and is handed each entry's count at the end.
+    template <class Accumulator>
+    void walk(const Table& source, const std::vector<std::int64_t>& lengths, int j, int r, int dim, std::int64_t from,
+              const Accumulator& accumulated)
+    {
+        const auto d = static_cast<std::size_t>(dim);
+        const std::int64_t c = source.counts[d];
+        const std::int64_t lowest = c * (c + 1) / 2 + (dim == j ? r : 0);
+        for (std::int64_t x = 0; x < lengths[d]; ++x) {
+            const std::int64_t at = from + x * source.stride[d];
+            const Accumulator next = accumulated.with(dim, lowest + x);
+            if (dim < m_dims - 1)
+                walk(source, lengths, j, r, dim + 1, at, next);
+            else if (const std::uint32_t count = source.values[static_cast<std::size_t>(at)]; count != 0)
+                next.take(count);
+        }
+    }
+
+    // Entries completed by rank r in group j: counted as they are.
     void countCompleted(int sourceIndex, int j, int r)
     {
         const Table& source = m_tables[static_cast<std::size_t>(sourceIndex)];
         if (source.values.empty())
             return;
-        const std::vector<std::int64_t> lengths = reach(source, r);
-        complete(source, lengths, j, r, 0, 0, 0, 0);
-    }
-
-    void complete(const Table& source, const std::vector<std::int64_t>& lengths, int j, int r, int dim,
-                  std::int64_t from, Wide part, std::int64_t rankSum)
-    {
-        const auto d = static_cast<std::size_t>(dim);
-        const std::int64_t c = source.counts[d];
-        const std::int64_t lowest = c * (c + 1) / 2 + (dim == j ? r : 0);
-        const std::uint64_t weight = m_groups.weights[d];
-        for (std::int64_t x = 0; x < lengths[d]; ++x) {
-            const std::int64_t sum = lowest + x;
-            const std::int64_t at = from + x * source.stride[d];
-            if (dim == m_dims - 1) {
-                const std::uint32_t count = source.values[static_cast<std::size_t>(at)];
-                if (count != 0)
-                    m_tally.add(part + square(weight, sum), rankSum + sum, count);
-            } else {
-                complete(source, lengths, j, r, dim + 1, at, part + square(weight, sum), rankSum + sum);
+        struct Complete {
+            RankSumTables* tables;
+            Wide part = 0;
+            std::int64_t rankSum = 0;
+            Complete with(int dim, std::int64_t sum) const
+            {
+                return {tables, part + square(tables->m_groups.weights[static_cast<std::size_t>(dim)], sum),
+                        rankSum + sum};
             }
-        }
+            void take(std::uint32_t count) const { tables->m_tally.add(part, rankSum, count); }
+        };
+        walk(source, reach(source, r), j, r, 0, 0, Complete{this});
     }
 
-    // The entries of the source given rank r in group j, which leaves the
-    // target one rank short of full.
+    // Entries given rank r in group j, which leaves the target one rank
+    // short of full: settled with every rank that can complete them.
     void settleInto(int sourceIndex, int targetIndex, int j, int r)
     {
         const Table& source = m_tables[static_cast<std::size_t>(sourceIndex)];
@@ -351,30 +362,31 @@ private:
         int missing = 0;
         while (target.counts[static_cast<std::size_t>(missing)] == m_groups.open[static_cast<std::size_t>(missing)])
             ++missing;
-        settle(source, reach(source, r), j, r, missing, 0, 0, 0, 0, 0);
-    }
-
-    void settle(const Table& source, const std::vector<std::int64_t>& lengths, int j, int r, int missing, int dim,
-                std::int64_t from, Wide others, std::int64_t rankSum, std::int64_t missingSum)
-    {
-        const auto d = static_cast<std::size_t>(dim);
-        const std::int64_t c = source.counts[d];
-        const std::int64_t lowest = c * (c + 1) / 2 + (dim == j ? r : 0);
-        const std::uint64_t weight = m_groups.weights[d];
-        for (std::int64_t x = 0; x < lengths[d]; ++x) {
-            const std::int64_t sum = lowest + x;
-            const std::int64_t at = from + x * source.stride[d];
-            const Wide part = dim == missing ? others : others + square(weight, sum);
-            const std::int64_t missingPart = dim == missing ? sum : missingSum;
-            if (dim == m_dims - 1) {
-                const std::uint32_t count = source.values[static_cast<std::size_t>(at)];
-                if (count != 0)
-                    m_tally.settle(part, m_groups.weights[static_cast<std::size_t>(missing)], missingPart,
-                                   rankSum + sum, r + 1, count);
-            } else {
-                settle(source, lengths, j, r, missing, dim + 1, at, part, rankSum + sum, missingPart);
+        struct Settle {
+            RankSumTables* tables;
+            int missing;
+            int r;
+            Wide others = 0;
+            std::int64_t rankSum = 0;
+            std::int64_t missingSum = 0;
+            Settle with(int dim, std::int64_t sum) const
+            {
+                if (dim == missing)
+                    return {tables, missing, r, others, rankSum + sum, sum};
+                return {tables,
+                        missing,
+                        r,
+                        others + square(tables->m_groups.weights[static_cast<std::size_t>(dim)], sum),
+                        rankSum + sum,
+                        missingSum};
             }
-        }
+            void take(std::uint32_t count) const
+            {
+                tables->m_tally.settle(others, tables->m_groups.weights[static_cast<std::size_t>(missing)], missingSum,
+                                       rankSum, r + 1, count);
+            }
+        };
+        walk(source, reach(source, r), j, r, 0, 0, Settle{this, missing, r});
     }
 
     const Groups& m_groups;
