@@ -110,6 +110,28 @@ void WritePValueSentence(ResultsBuffer& buffer, int tails, bool withVerdict, Rea
     buffer.NewLine();
 }
 
+void WriteContingencyPSentence(ResultsBuffer& buffer, int sides, bool withVerdict, Real p)
+{
+    buffer.Append("The ");
+    if (sides == 1)
+        buffer.Append("one-sided ");
+    else if (sides == 2)
+        buffer.Append("two-sided ");
+    buffer.Append("P value is ");
+    if (p < 0.0001L)
+        buffer.Append("< 0.0001");
+    else
+        buffer.AppendNumber(4, p);
+    if (withVerdict) {
+        buffer.Append(", considered ");
+        AppendSignificanceWords(buffer, p);
+        buffer.Append("significant.");
+    } else {
+        buffer.Append(". ");
+    }
+    buffer.NewLine();
+}
+
 void AppendSignificanceWords(ResultsBuffer& buffer, Real p)
 {
     if (p < 0.001L)

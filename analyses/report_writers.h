@@ -17,6 +17,11 @@ namespace ombrix::analyses {
 // otherwise it has four decimals. Without the verdict the line ends in ". ".
 void WritePValueSentence(ResultsBuffer& buffer, int tails, bool withVerdict, Real p);
 
+// The P sentence of the contingency tables: sides 1 and 2 read "one-sided"
+// and "two-sided", any other value leaves the word out. P below 0.0001 reads
+// "< 0.0001", otherwise it has four decimals (no "> 0.9999" here).
+void WriteContingencyPSentence(ResultsBuffer& buffer, int sides, bool withVerdict, Real p);
+
 // The sentence with its verdict for a test of one or two tails, from the
 // one-tailed P (doubled for two tails).
 void WriteTailedPValue(ResultsBuffer& buffer, Tails tails, Real oneTailedP);
