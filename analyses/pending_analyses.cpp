@@ -10,11 +10,6 @@ int WriteNotAvailableYet(ResultsBuffer& out)
     return 0;
 }
 
-int TwoByTwoAnalysis(const TwoByTwoInput&, ResultsBuffer& out)
-{
-    return WriteNotAvailableYet(out);
-}
-
 int LargerTableAnalysis(const DataTable&, ResultsBuffer& out)
 {
     return WriteNotAvailableYet(out);
