@@ -15,11 +15,6 @@ int TwoByTwoAnalysis(const TwoByTwoInput&, ResultsBuffer& out)
     return WriteNotAvailableYet(out);
 }
 
-int LargerTableAnalysis(const DataTable&, ResultsBuffer& out)
-{
-    return WriteNotAvailableYet(out);
-}
-
 int LinearRegression(const DataTable&, const LinearRegressionInput&, RegressionForGraph& line, ResultsBuffer& out)
 {
     line.reset();
