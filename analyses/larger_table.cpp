@@ -140,13 +140,18 @@ void testIndependence(const Rectangle& rectangle, LargerTableResult& result)
 }
 
 // Category k has score s = k (its place in the range, so a blank row or column
-// keeps its number), n subjects of whom r count. The published form
+// keeps its number), n subjects of whom r count and q = n - r do not. The
+// published form
 //   (Σsr − R·m)² / (p(1 − p)(Σs²n − N·m²)),  m = Σsn/N,  p = R/N,
-// is taken about the mean score, since Σsr − R·m = Σr(s − m) and
-// Σs²n − N·m² = Σn(s − m)², and with p(1 − p) = R·Q/N² where Q, the subjects
-// that do not count, is summed directly: with a large top row p rounds to 1
-// and 1 − p to 0. Every category has n > 0 (no zero row or column gets here)
-// and there are at least three, so Σn(s − m)² > 0; R > 0 and Q > 0 likewise.
+// subtracts numbers of the size of the counts to leave one of the size of a
+// score: with a top row of 1E+20 and a bottom row of a few, the rounding of m
+// alone outweighs the difference. With Q = Σq, Σsr − R·m = (Q·Σsr − R·Σsq)/N
+// = (R·Q/N)(Σsr/R − Σsq/Q), the difference of the mean scores of the two
+// groups, each of which is accurate; and Σs²n − N·m² = Σn(s − m)², where an
+// error in m counts only squared. So the statistic is
+//   R·Q·(Σsr/R − Σsq/Q)² / Σn(s − m)².
+// Every category has n > 0 (no zero row or column gets here) and there are at
+// least three, so Σn(s − m)² > 0; R > 0 and Q > 0 likewise.
 void testTrend(const Rectangle& rectangle, LargerTableResult& result)
 {
     struct Category {
@@ -173,21 +178,24 @@ void testTrend(const Rectangle& rectangle, LargerTableResult& result)
     Real counting = 0;
     Real other = 0;
     Real scoreSum = 0;
+    Real countingScoreSum = 0;
+    Real otherScoreSum = 0;
     for (const Category& k : categories) {
         n += k.counting + k.other;
         counting += k.counting;
         other += k.other;
         scoreSum += k.score * (k.counting + k.other);
+        countingScoreSum += k.score * k.counting;
+        otherScoreSum += k.score * k.other;
     }
     const Real mean = scoreSum / n;
-    Real covariance = 0;
     Real spread = 0;
     for (const Category& k : categories) {
         const Real d = k.score - mean;
-        covariance += k.counting * d;
         spread += (k.counting + k.other) * d * d;
     }
-    result.trendChiSquare = (covariance / counting) * (covariance / other) * (n / spread) * n;
+    const Real difference = countingScoreSum / counting - otherScoreSum / other;
+    result.trendChiSquare = counting * (other / spread) * difference * difference;
     result.trendP = numeric::ChiSquareProbability(1, result.trendChiSquare);
 }
 
