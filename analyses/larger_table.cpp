@@ -66,16 +66,18 @@ int checkCounts(const Rectangle& rectangle, LargerTableResult& result)
     const std::size_t columns = rectangle.columns.size();
     result.columnTotals.assign(columns, 0);
     for (std::size_t c = 0; c < columns; ++c) {
+        Real total = 0;
         for (std::size_t r = 0; r < rows; ++r) {
             const Real x = rectangle.cell(r, c);
-            result.columnTotals[c] += x;
-            result.total += x;
+            total += x;
             if (std::floor(x) != x)
                 code = error_code::ChiSquareFractions;
             if (x < 0)
                 code = error_code::ChiSquareNegative;
         }
-        if (code == error_code::None && result.columnTotals[c] == 0)
+        result.columnTotals[c] = total;
+        result.total += total;
+        if (code == error_code::None && total == 0)
             code = error_code::ChiSquareZeroColumn;
     }
 
