@@ -33,6 +33,8 @@ struct LargerTableResult {
     Real total = 0;
     Real chiSquare = 0;
     int degreesOfFreedom = 0;
+    // The chi-square upper tail at any size: ChiSquareProbability's 0 above
+    // 1000 is not taken over (see testIndependence).
     Real p = 1;
     // Every expected value above 1 and fewer than a fifth of them at most 5.
     bool valid = true;

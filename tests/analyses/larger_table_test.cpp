@@ -74,5 +74,31 @@ TEST(LargerTable, LargeTablesRaiseNoFlag)
     }
 }
 
+// A thousand degrees of freedom put a table without association near a
+// chi-square of 1000, where the P value is anything but small. R 4.2:
+//   i <- 0:1000; a <- 10 + (i^2 * 7919 + i * 104729) %% 10
+//   b <- 10 + (i^2 * 6007 + i * 7) %% 30
+//   chisq.test(cbind(a, b), correct = FALSE)  # 1019.305189, 1000 df, P 0.328588
+//   prop.trend.test(a, a + b)                 # 0.00262503, P 0.959138
+// Tolerances: the report shows five digits of the statistics and four
+// decimals of P; the tail's own tolerance is 3e-7 of its value.
+TEST(LargerTable, ThousandDegreesOfFreedom)
+{
+    auto table = std::make_unique<core::DataTable>();
+    for (long long i = 0; i <= 1000; ++i) {
+        table->setValue(static_cast<int>(i), 0, static_cast<Real>(10 + (i * i * 7919 + i * 104729) % 10));
+        table->setValue(static_cast<int>(i), 1, static_cast<Real>(10 + (i * i * 6007 + i * 7) % 30));
+    }
+    const LargerTableResult result = ComputeLargerTable(*table);
+    ASSERT_EQ(result.errorCode, error_code::None);
+    EXPECT_EQ(result.degreesOfFreedom, 1000);
+    EXPECT_NEAR(result.chiSquare, 1019.305189L, 1e-5L);
+    EXPECT_NEAR(result.p, 0.328588L, 1e-5L);
+    EXPECT_TRUE(result.valid);
+    EXPECT_EQ(result.trend, TrendCategories::Rows);
+    EXPECT_NEAR(result.trendChiSquare, 0.00262503L, 1e-7L);
+    EXPECT_NEAR(result.trendP, 0.959138L, 1e-5L);
+}
+
 }  // namespace
 }  // namespace ombrix::analyses
