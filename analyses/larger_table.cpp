@@ -102,11 +102,12 @@ Real rowTotalOf(const Rectangle& rectangle, const LargerTableResult& result, std
     return result.rowTotals[static_cast<std::size_t>(rectangle.rows[r] - result.firstRow)];
 }
 
-// Counts are whole numbers, so an expected value that is exactly 1 or 5 comes
-// out exactly so: the product of two totals is exact, and a correctly rounded
-// quotient of exact operands is exact whenever the true quotient is
-// representable (and never rounds onto an integer it is not, since the totals
-// are below 2^64).
+// Counts are whole numbers, so an expected value of exactly 1 or 5 is
+// computed exactly, and one just above never rounds down onto it: while the
+// totals stay below 2^32 their product is exact, and the correctly rounded
+// quotient of exact operands is the integer when the true quotient is one;
+// otherwise the product exceeds that integer times N by at least 1, a relative
+// step far larger than the rounding.
 void testIndependence(const Rectangle& rectangle, LargerTableResult& result)
 {
     const std::size_t rows = rectangle.rows.size();
