@@ -10,11 +10,6 @@ int WriteNotAvailableYet(ResultsBuffer& out)
     return 0;
 }
 
-int LargerTableAnalysis(const DataTable&, ResultsBuffer& out)
-{
-    return WriteNotAvailableYet(out);
-}
-
 int LinearRegression(const DataTable&, const LinearRegressionInput&, RegressionForGraph& line, ResultsBuffer& out)
 {
     line.reset();
