@@ -86,17 +86,21 @@ bool isBlankTitle(std::string_view title)
 
 }  // namespace
 
-void WritePValueSentence(ResultsBuffer& buffer, int tails, bool withVerdict, Real p)
+namespace {
+
+// "The " + kind + "P value is " + P, then the verdict or ". ". The column
+// tests read P at or below 0.0001 (at or above 0.9999) as a bound; the
+// contingency tables only P below 0.0001.
+enum class PBounds { Both, BelowOnly };
+
+void writePSentence(ResultsBuffer& buffer, std::string_view kind, bool withVerdict, Real p, PBounds bounds)
 {
     buffer.Append("The ");
-    if (tails == 1)
-        buffer.Append("one-tailed ");
-    else if (tails == 2)
-        buffer.Append("two-tailed ");
+    buffer.Append(kind);
     buffer.Append("P value is ");
-    if (p <= 0.0001L)
+    if (bounds == PBounds::Both ? p <= 0.0001L : p < 0.0001L)
         buffer.Append("< 0.0001");
-    else if (p >= 0.9999L)
+    else if (bounds == PBounds::Both && p >= 0.9999L)
         buffer.Append("> 0.9999");
     else
         buffer.AppendNumber(4, p);
@@ -110,26 +114,20 @@ void WritePValueSentence(ResultsBuffer& buffer, int tails, bool withVerdict, Rea
     buffer.NewLine();
 }
 
+}  // namespace
+
+void WritePValueSentence(ResultsBuffer& buffer, int tails, bool withVerdict, Real p)
+{
+    writePSentence(buffer, tails == 1 ? "one-tailed " : tails == 2 ? "two-tailed " : "", withVerdict, p, PBounds::Both);
+}
+
 void WriteContingencyPSentence(ResultsBuffer& buffer, int sides, bool withVerdict, Real p)
 {
-    buffer.Append("The ");
-    if (sides == 1)
-        buffer.Append("one-sided ");
-    else if (sides == 2)
-        buffer.Append("two-sided ");
-    buffer.Append("P value is ");
-    if (p < 0.0001L)
-        buffer.Append("< 0.0001");
-    else
-        buffer.AppendNumber(4, p);
-    if (withVerdict) {
-        buffer.Append(", considered ");
-        AppendSignificanceWords(buffer, p);
-        buffer.Append("significant.");
-    } else {
-        buffer.Append(". ");
-    }
-    buffer.NewLine();
+    writePSentence(buffer,
+                   sides == 1   ? "one-sided "
+                   : sides == 2 ? "two-sided "
+                                : "",
+                   withVerdict, p, PBounds::BelowOnly);
 }
 
 void AppendSignificanceWords(ResultsBuffer& buffer, Real p)
