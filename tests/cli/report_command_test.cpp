@@ -74,6 +74,9 @@ TEST(Examples, ReportsAsTheResultsStepShowsThem)
         {"rounding_times_matched",
          {"--set", "PostTestPairs=2", "--set", "PostTestState=0"},
          "rounding_times_versus_control"},
+        {"tea_tasting_2x2",
+         {"--set", "TwoByTwoTest=1", "--set", "TwoByTwoYates=0", "--set", "TwoByTwoSensitivity=1"},
+         "tea_tasting_chi_square"},
         {"sleep_paired", {"--stats"}, "sleep_paired_stats"},
         {"light_speed_mean_sd", {"--stats"}, "light_speed_mean_sd_stats"},
     };
