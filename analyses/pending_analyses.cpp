@@ -10,12 +10,6 @@ int WriteNotAvailableYet(ResultsBuffer& out)
     return 0;
 }
 
-int LinearRegression(const DataTable&, const LinearRegressionInput&, RegressionForGraph& line, ResultsBuffer& out)
-{
-    line.reset();
-    return WriteNotAvailableYet(out);
-}
-
 int MultipleRegressionAnalysis(const DataTable&, const MultipleRegressionInput&, ResultsBuffer& out)
 {
     return WriteNotAvailableYet(out);
