@@ -162,9 +162,15 @@ TEST_F(DispatcherTest, MultipleRegressionChecks)
 
 TEST_F(DispatcherTest, XYKeepsColumnStatisticsAndClearsTheLineWithoutAFit)
 {
+    // The fitted line is handed on for the graph (slope 5/2 by hand); two
+    // rows are too few for a line, and then the previous one must go.
     dataSet->format = DataFormat::XY;
     fill({{1, 2, 3}, {2, 4, 7}});
-    regression = analyses::RegressionLine{};
+    EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
+    ASSERT_TRUE(regression.has_value());
+    EXPECT_NEAR(regression->slope, 2.5L, 1e-15L);
+    EXPECT_EQ(regression->n, 3);
+    fill({{1, 2, MissingValue}, {2, 4, MissingValue}});
     EXPECT_EQ(Calculate(*dataSet, target), CalculateOutcome::Calculated);
     EXPECT_FALSE(regression.has_value());
     dataSet->format = DataFormat::Raw;
