@@ -16,9 +16,4 @@ int LinearRegression(const DataTable&, const LinearRegressionInput&, RegressionF
     return WriteNotAvailableYet(out);
 }
 
-int MultipleRegressionAnalysis(const DataTable&, const MultipleRegressionInput&, ResultsBuffer& out)
-{
-    return WriteNotAvailableYet(out);
-}
-
 }  // namespace ombrix::analyses
