@@ -325,6 +325,16 @@ MultipleRegressionResult ComputeMultipleRegression(const DataTable& table, const
 
 namespace {
 
+// The next tab stop, or one space past the last: a wide number must not run
+// into the next cell.
+void nextCell(ResultsBuffer& out)
+{
+    const int column = out.currentColumn();
+    out.NextTabStop();
+    if (out.currentColumn() == column)
+        out.Append(" ");
+}
+
 std::string variableName(const DataTable& table, int column)
 {
     return core::columnName(column) + ":" + table.column(column).title;
@@ -360,11 +370,11 @@ void writeCoefficientTable(const DataTable& table, const MultipleRegressionResul
         out.AddTabStop(stop);
     out.ToggleBold();
     out.Append("Variable");
-    out.NextTabStop();
+    nextCell(out);
     out.Append("Coefficient");
-    out.NextTabStop();
+    nextCell(out);
     out.Append("SE");
-    out.NextTabStop();
+    nextCell(out);
     out.Append("95% Confidence Interval");
     out.ToggleBold();
     for (int i = 0; i <= result.k; ++i) {
@@ -373,15 +383,15 @@ void writeCoefficientTable(const DataTable& table, const MultipleRegressionResul
             out.Append(result.k == 1 ? "Intercept  " : "(constant)  ");
         else
             out.Append(result.k == 1 ? "Slope    " : variableName(table, result.xColumns[i - 1]) + "  ");
-        out.NextTabStop();
+        nextCell(out);
         out.AppendNumber(-5, result.coefficients[i]);
-        out.NextTabStop();
+        nextCell(out);
         out.AppendNumber(-5, result.standardErrors[i]);
-        out.NextTabStop();
+        nextCell(out);
         out.AppendNumber(-5, result.lower[i]);
-        out.NextTabStop();
+        nextCell(out);
         out.Append("to");
-        out.NextTabStop();
+        nextCell(out);
         out.AppendNumber(-5, result.upper[i]);
     }
     out.NewLine();
@@ -391,7 +401,7 @@ void writeCoefficientTable(const DataTable& table, const MultipleRegressionResul
 void writeStatisticLine(ResultsBuffer& out, std::string_view name, int digits, Real value)
 {
     out.Append(name);
-    out.NextTabStop();
+    nextCell(out);
     out.AppendNumber(digits, value);
     out.NewLine();
 }
@@ -440,22 +450,22 @@ void writeContributions(const DataTable& table, const MultipleRegressionResult& 
     WriteReportHeading(out, "Which variable(s) make a significant contribution?");
     out.ToggleBold();
     out.Append("Variable");
-    out.NextTabStop();
+    nextCell(out);
     out.Append("t ratio");
-    out.NextTabStop();
+    nextCell(out);
     out.Append("P value");
-    out.NextTabStop();
+    nextCell(out);
     out.Append("Significant?");
     out.ToggleBold();
     out.NewLine();
     for (int i = 0; i <= result.k; ++i) {
         out.Append(i == 0 ? std::string("(constant)") : variableName(table, result.xColumns[i - 1]));
-        out.NextTabStop();
+        nextCell(out);
         if (isMissing(result.tRatios[i]))
             out.Append("infinite");
         else
             out.AppendNumber(-5, result.tRatios[i]);
-        out.NextTabStop();
+        nextCell(out);
         const Real p = result.tP[i];
         if (p <= 0.0001L) {
             out.Append("< 0.0001");
@@ -463,7 +473,7 @@ void writeContributions(const DataTable& table, const MultipleRegressionResult& 
             out.Append("  ");
             out.AppendNumber(4, p);
         }
-        out.NextTabStop();
+        nextCell(out);
         out.AppendLine(p <= 0.05L ? "  Yes" : "  No");
     }
     out.NewLine();
@@ -483,9 +493,9 @@ void writeMulticollinearity(const DataTable& table, const MultipleRegressionResu
     out.NewLine();
     out.ToggleBold();
     out.Append("Variable");
-    out.NextTabStop();
+    nextCell(out);
     out.Append("VIF");
-    out.NextTabStop();
+    nextCell(out);
     out.Append("R2 with other X");
     out.ToggleBold();
     out.NewLine();
@@ -494,16 +504,16 @@ void writeMulticollinearity(const DataTable& table, const MultipleRegressionResu
     Real largest = 0;
     for (int i = 0; i < result.k; ++i) {
         out.Append(variableName(table, result.xColumns[i]));
-        out.NextTabStop();
+        nextCell(out);
         const Real vif = result.vif[i];
         if (infinite) {
             out.Append("Infinite");
-            out.NextTabStop();
+            nextCell(out);
             out.Append("1.0000");
         } else {
             largest = std::max(largest, vif);
             out.AppendNumber(2, vif);
-            out.NextTabStop();
+            nextCell(out);
             out.AppendNumber(4, 1 - 1 / vif);
         }
         out.NewLine();
@@ -553,22 +563,22 @@ void writeCorrelationMatrix(const DataTable& table, const MultipleRegressionResu
         out.NewLine();
         out.NewLine();
         for (int c = first; c < last; ++c) {
-            out.NextTabStop();
+            nextCell(out);
             out.Append(" " + core::columnName(result.xColumns[c]) + ":");
         }
         if (showY) {
-            out.NextTabStop();
+            nextCell(out);
             out.Append("|  " + core::columnName(result.dependentColumn) + ": (Y)");
         }
         for (int row = 0; row < result.k; ++row) {
             out.NewLine();
             out.Append(variableName(table, result.xColumns[row]));
             for (int c = first; c < last; ++c) {
-                out.NextTabStop();
+                nextCell(out);
                 appendCoefficient(out, result.correlations[row][c]);
             }
             if (showY) {
-                out.NextTabStop();
+                nextCell(out);
                 out.Append("| ");
                 appendCoefficient(out, result.withY[row]);
             }

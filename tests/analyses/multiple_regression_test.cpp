@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cfenv>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -124,7 +125,10 @@ TEST(MultipleRegressionNist, CertifiedCoefficientsStandardErrorsR2AndResidualSd)
         }
         table.column(0).n = static_cast<int>(set.rows.size());
 
+        // Valid data, however ill-conditioned, must raise no fault flag.
+        std::feclearexcept(FE_ALL_EXCEPT);
         const MultipleRegressionResult result = ComputeMultipleRegression(table, input);
+        EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID), 0);
         ASSERT_EQ(result.problem, FitProblem::None);
         ASSERT_EQ(result.coefficients.size(), set.estimates.size());
         double worst = 19;
