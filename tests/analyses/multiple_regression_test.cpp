@@ -144,5 +144,37 @@ TEST(MultipleRegressionNist, CertifiedCoefficientsStandardErrorsR2AndResidualSd)
     }
 }
 
+// X columns that are linear functions of each other or of the intercept
+// leave X'X singular whatever their scale: no fit, rather than coefficients
+// made of rounding errors.
+TEST(MultipleRegressionRank, DependentColumnsCannotBeFitted)
+{
+    const Real y[] = {3, 5, 4, 8, 9, 7};
+    const Real x1[] = {1, 2, 3, 4, 5, 6};
+    struct Case {
+        const char* name;
+        Real (*x2)(Real x1);
+    };
+    for (const Case& c : {Case{"identical", [](Real x) { return x; }},
+                          {"scaled and shifted", [](Real x) { return 1e6L - 2.5L * x; }},
+                          {"constant", [](Real) { return Real(7); }},
+                          {"large and constant", [](Real) { return Real(1e300L); }}}) {
+        SCOPED_TRACE(c.name);
+        DataTable table;
+        for (int row = 0; row < 6; ++row) {
+            table.setValue(row, 0, y[row]);
+            table.setValue(row, 1, x1[row]);
+            table.setValue(row, 2, c.x2(x1[row]));
+        }
+        for (int column = 0; column < 3; ++column)
+            table.column(column).n = 6;
+        MultipleRegressionInput input;
+        input.independentColumns[1] = input.independentColumns[2] = true;
+        std::feclearexcept(FE_ALL_EXCEPT);
+        EXPECT_EQ(ComputeMultipleRegression(table, input).problem, FitProblem::NotPossible);
+        EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID), 0);
+    }
+}
+
 }  // namespace
 }  // namespace ombrix::analyses
