@@ -590,11 +590,16 @@ void writeCorrelationMatrix(const DataTable& table, const MultipleRegressionResu
     out.ClearTabStops();
     for (const int stop : {17, 26, 35, 44, 53, 62})
         out.AddTabStop(stop);
+    // Five X columns to a block; the block after the last full one holds the
+    // rest of them and, in a regression, Y. In the matrix alone a number of
+    // variables divisible by 5 leaves that block empty, and it is not shown.
     constexpr int BlockColumns = 5;
     for (int block = 0; block <= result.k / BlockColumns; ++block) {
         const int first = block * BlockColumns;
         const int last = std::min(first + BlockColumns, result.k);
         const bool showY = result.regression && last - first < BlockColumns;
+        if (first == last && !showY)
+            break;
         out.NewLine();
         out.NewLine();
         for (int c = first; c < last; ++c) {
@@ -609,8 +614,8 @@ void writeCorrelationMatrix(const DataTable& table, const MultipleRegressionResu
             out.Append(core::columnName(result.dependentColumn));
             out.Append(": (Y)");
         }
+        out.NewLine();
         for (int row = 0; row < result.k; ++row) {
-            out.NewLine();
             out.Append(variableName(table, result.xColumns[row]));
             for (int c = first; c < last; ++c) {
                 nextCell(out);
@@ -621,6 +626,7 @@ void writeCorrelationMatrix(const DataTable& table, const MultipleRegressionResu
                 out.Append("| ");
                 appendCoefficient(out, result.withY[row]);
             }
+            out.NewLine();
         }
     }
     out.NewLine();
