@@ -284,7 +284,6 @@ void fit(const std::vector<CentredColumn>& xs, const CentredColumn& yc, Multiple
     // column lengths. Its diagonal in unit columns is each X's VIF; the
     // intercept's variance factor is 1/n + |R^-T u|² with u = mean / length.
     result.vif.assign(k, 0);
-    Column variance(k + 1, 0);
     for (std::size_t i = 0; i < k; ++i) {
         Real s = 0;
         for (std::size_t l = i; l < k; ++l)
