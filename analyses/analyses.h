@@ -22,8 +22,4 @@ int PearsonCorrelation(const DataTable& table, ResultsBuffer& out);
 int SpearmanCorrelation(const DataTable& table, ResultsBuffer& out, ProgressReporter& progress);
 int MultipleRegressionAnalysis(const DataTable& table, const MultipleRegressionInput& input, ResultsBuffer& out);
 
-// The stand-in report of an analysis family still to be written (a report
-// without a result); returns 0.
-int WriteNotAvailableYet(ResultsBuffer& out);
-
 }  // namespace ombrix::analyses

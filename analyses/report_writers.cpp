@@ -180,12 +180,17 @@ std::string SignificanceSummary(Real p)
     return RightJustify("ns  P>0.05", 11);
 }
 
-void WriteMessageReport(ResultsBuffer& buffer, std::string_view message)
+void WriteMessageLines(ResultsBuffer& buffer, std::string_view message)
 {
     buffer.Reset();
     buffer.NewLine();
     buffer.AppendLine(message);
     buffer.NewLine();
+}
+
+void WriteMessageReport(ResultsBuffer& buffer, std::string_view message)
+{
+    WriteMessageLines(buffer, message);
     buffer.EndReport();
     buffer.CloseReport();
 }

@@ -48,6 +48,8 @@ std::string SignificanceSummary(Real p);
 // A whole report made of one message, used when the data do not allow the
 // calculation: empty line, message, empty line, then closed as usual.
 void WriteMessageReport(ResultsBuffer& buffer, std::string_view message);
+// The same report left open, for an analysis whose frame closes it.
+void WriteMessageLines(ResultsBuffer& buffer, std::string_view message);
 
 // For code 0 (or below) nothing. Otherwise the report written so far, the
 // title included, is replaced by an empty line, the code's message lines and
