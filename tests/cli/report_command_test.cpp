@@ -80,6 +80,12 @@ TEST(Examples, ReportsAsTheResultsStepShowsThem)
         {"tea_tasting_2x2",
          {"--set", "TwoByTwoTest=1", "--set", "TwoByTwoYates=0", "--set", "TwoByTwoSensitivity=1"},
          "tea_tasting_chi_square"},
+        {"stack_loss_multiple_regression",
+         {"--set", "MultRegAnalysis=0", "--set", "IndependentColumns=A,B,C,D"},
+         "stack_loss_correlation_matrix"},
+        {"stack_loss_multiple_regression",
+         {"--set", "DependentColumn=B", "--set", "IndependentColumns=C"},
+         "stack_loss_air_flow_on_water_temperature"},
         {"sleep_paired", {"--stats"}, "sleep_paired_stats"},
         {"light_speed_mean_sd", {"--stats"}, "light_speed_mean_sd_stats"},
     };
