@@ -1,0 +1,68 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analyses/analysis_inputs.h"
+#include "core/data_set.h"
+#include "core/real.h"
+
+// The graph of a data set as plain data: which graph its format gets, its
+// series with their values, labels and colours, titles, margins and legend.
+// A renderer draws it; nothing here knows how.
+namespace ombrix::graphs {
+
+enum class Colour { Red, Blue };
+enum class SeriesKind { Bars, ErrorBars, Points, Line };
+enum class ContingencyOrientation { Columns, Rows };
+
+struct ChartPoint {
+    Real x = 0;
+    Real y = 0;
+    Real error = 0;  // error bars: the bar's length away from the origin (never negative)
+    std::string label;
+};
+
+struct Series {
+    SeriesKind kind = SeriesKind::Bars;
+    Colour colour = Colour::Red;
+    int barWidthPercent = 0;  // 0: the renderer's own width
+    // Error bars: the cap's width, in percent of the bar's width or in pixels.
+    int errorWidth = 100;
+    bool errorWidthInPercent = true;
+    std::vector<ChartPoint> points;
+};
+
+struct LegendEntry {
+    std::string text;
+    Colour colour = Colour::Red;
+};
+
+// The options the graph step offers besides the analysis choices (the error
+// kind is the choices' ShowSD).
+struct GraphOptions {
+    ContingencyOrientation orientation = ContingencyOrientation::Columns;
+};
+
+struct Chart {
+    std::vector<std::string> title;  // the data set's title, then the graph's own line
+    std::string bottomAxisTitle;
+    int leftMargin = 150;
+    int rightMargin = 150;
+    bool groupedAxisLabels = false;  // vertical axis numbers with thousands separators
+    bool showErrorKind = false;      // the SD and SEM buttons
+    bool showOrientation = false;    // the Columns/Rows group
+    std::vector<Series> series;
+    std::vector<LegendEntry> legend;
+};
+
+// At most this many XY points are plotted, in row order and replicate order.
+inline constexpr int MostXYPoints = 5000;
+
+// The graph of the data set. line is the fitted line of its last linear
+// regression (XY data), empty when none was fitted. The caller brings the
+// results up to date first. The multiple-regression graph is not built here
+// yet: its chart has the title only.
+Chart buildChart(const core::DataSet& dataSet, const GraphOptions& options, const analyses::RegressionForGraph& line);
+
+}  // namespace ombrix::graphs
