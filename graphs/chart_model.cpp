@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "analyses/multiple_regression.h"
+#include "core/text.h"
 #include "numeric/probability.h"
 #include "workflow/dispatcher.h"
 
@@ -153,9 +155,132 @@ void xy(Chart& chart, const core::DataSet& dataSet, const analyses::RegressionFo
     chart.series.push_back(std::move(upper));
 }
 
+bool present(const DataTable& table, int row, int column)
+{
+    return !table.isBlank(row, column) && !table.isExcluded(row, column);
+}
+
+// The lists, then the choices: kept by their text where still offered; with
+// neither, X takes the first entry and Y the second; with one missing, it
+// takes the first entry that differs from the other choice.
+void chooseVariables(Chart& chart, const core::DataSet& dataSet)
+{
+    const DataTable& table = dataSet.table;
+    const core::AnalysisChoices& choices = dataSet.choices;
+    std::vector<int> withData;
+    for (int c = 0; c < core::TableColumns; ++c)
+        if (table.column(c).n > 0)
+            withData.push_back(c);
+    const auto entries = [&](auto keep) {
+        std::vector<std::string> list;
+        for (const int c : withData)
+            if (keep(c))
+                list.push_back(variableEntry(table, c));
+        return list;
+    };
+    const auto analysedX = [&](int c) {
+        return choices.IndependentColumns[static_cast<std::size_t>(c)] &&
+               (!choices.MultRegAnalysis || c != choices.DependentColumn);
+    };
+    if (!dataSet.graph.analysedDataOnly) {
+        chart.xChoices = chart.yChoices = entries([](int) { return true; });
+    } else if (choices.MultRegAnalysis) {
+        chart.xChoices = entries(analysedX);
+        chart.yChoices = entries([&](int c) { return c == choices.DependentColumn; });
+        chart.yChoices.push_back("Residuals");
+    } else {
+        chart.xChoices = chart.yChoices = entries(analysedX);
+    }
+    const auto offered = [](const std::vector<std::string>& list, const std::string& entry) {
+        return std::find(list.begin(), list.end(), entry) != list.end();
+    };
+    const auto firstOtherThan = [](const std::vector<std::string>& list, const std::string& other) {
+        for (const std::string& entry : list)
+            if (entry != other)
+                return entry;
+        return std::string();
+    };
+    chart.xChoice = dataSet.graph.multipleRegressionX;
+    chart.yChoice = dataSet.graph.multipleRegressionY;
+    const bool xKept = offered(chart.xChoices, chart.xChoice);
+    const bool yKept = offered(chart.yChoices, chart.yChoice);
+    if (!xKept && !yKept) {
+        chart.xChoice = chart.xChoices.empty() ? std::string() : chart.xChoices[0];
+        chart.yChoice = chart.yChoices.size() < 2 ? firstOtherThan(chart.yChoices, chart.xChoice) : chart.yChoices[1];
+    } else if (!xKept) {
+        chart.xChoice = firstOtherThan(chart.xChoices, chart.yChoice);
+    } else if (!yKept) {
+        chart.yChoice = firstOtherThan(chart.yChoices, chart.xChoice);
+    }
+}
+
+// The chosen X against the chosen Y, one point per row holding both;
+// "Residuals" is each analysed row's Y less the fitted model's prediction.
+void multipleRegression(Chart& chart, const core::DataSet& dataSet)
+{
+    chart.leftMargin = 50;
+    chart.rightMargin = 80;
+    chooseVariables(chart, dataSet);
+    const DataTable& table = dataSet.table;
+    const auto columnOf = [&](const std::string& entry) {
+        for (int c = 0; c < core::TableColumns; ++c)
+            if (table.column(c).n > 0 && variableEntry(table, c) == entry)
+                return c;
+        return -1;
+    };
+    const int xColumn = columnOf(chart.xChoice);
+    const bool residuals = chart.yChoice == "Residuals";
+    const int yColumn = residuals ? dataSet.choices.DependentColumn : columnOf(chart.yChoice);
+    if (xColumn < 0 || yColumn < 0)
+        return;
+    analyses::MultipleRegressionResult fit;
+    if (residuals) {
+        analyses::MultipleRegressionInput input;
+        input.dependentColumn = dataSet.choices.DependentColumn;
+        input.independentColumns = dataSet.choices.IndependentColumns;
+        fit = analyses::ComputeMultipleRegression(table, input);
+        if (fit.problem != analyses::FitProblem::None)
+            return;
+    }
+    Series points{SeriesKind::Points, Colour::Blue, 0, 100, true, {}};
+    for (int row = 0; row <= table.lastUsedRow(); ++row) {
+        if (!present(table, row, xColumn) || !present(table, row, yColumn))
+            continue;
+        Real y = table.value(row, yColumn);
+        if (residuals) {
+            Real predicted = fit.coefficients[0];
+            bool used = true;
+            for (std::size_t i = 0; i < fit.xColumns.size() && used; ++i) {
+                used = present(table, row, fit.xColumns[i]);
+                if (used)
+                    predicted += fit.coefficients[i + 1] * table.value(row, fit.xColumns[i]);
+            }
+            if (!used)
+                continue;
+            y -= predicted;
+        }
+        points.points.push_back(at(table.value(row, xColumn), y));
+    }
+    chart.series.push_back(std::move(points));
+}
+
 }  // namespace
 
-Chart buildChart(const core::DataSet& dataSet, const GraphOptions& options, const analyses::RegressionForGraph& line)
+std::string variableEntry(const core::DataTable& table, int column)
+{
+    std::string entry = core::columnName(column);
+    entry += ": ";
+    const std::string& title = table.column(column).title;
+    if (core::trimmedRight(title).empty()) {
+        entry += "Column ";
+        entry += core::columnName(column);
+    } else {
+        entry += title;
+    }
+    return entry;
+}
+
+Chart buildChart(const core::DataSet& dataSet, const ViewOptions& options, const analyses::RegressionForGraph& line)
 {
     Chart chart;
     chart.title.push_back(dataSet.table.title());
@@ -171,8 +296,8 @@ Chart buildChart(const core::DataSet& dataSet, const GraphOptions& options, cons
         break;
     case DataFormat::LargerTable: largerTable(chart, dataSet, options.orientation); break;
     case DataFormat::MultipleRegression:
-        chart.leftMargin = 50;
-        chart.rightMargin = 80;
+        // One title line only.
+        multipleRegression(chart, dataSet);
         break;
     }
     return chart;

@@ -38,9 +38,10 @@ struct LegendEntry {
     Colour colour = Colour::Red;
 };
 
-// The options the graph step offers besides the analysis choices (the error
-// kind is the choices' ShowSD).
-struct GraphOptions {
+// The options the graph step keeps in its window, not in the file (the error
+// kind is the choices' ShowSD; the multiple-regression graph's choices are
+// the data set's own).
+struct ViewOptions {
     ContingencyOrientation orientation = ContingencyOrientation::Columns;
 };
 
@@ -54,15 +55,24 @@ struct Chart {
     bool showOrientation = false;    // the Columns/Rows group
     std::vector<Series> series;
     std::vector<LegendEntry> legend;
+    // The multiple-regression graph: the entries of its X and Y lists and the
+    // ones chosen (the previous choices where they are still offered).
+    std::vector<std::string> xChoices;
+    std::vector<std::string> yChoices;
+    std::string xChoice;
+    std::string yChoice;
 };
 
 // At most this many XY points are plotted, in row order and replicate order.
 inline constexpr int MostXYPoints = 5000;
 
+// The entry of column c in the multiple-regression graph's lists: "B: Dose",
+// or "B: Column B" for an untitled column.
+std::string variableEntry(const core::DataTable& table, int column);
+
 // The graph of the data set. line is the fitted line of its last linear
 // regression (XY data), empty when none was fitted. The caller brings the
-// results up to date first. The multiple-regression graph is not built here
-// yet: its chart has the title only.
-Chart buildChart(const core::DataSet& dataSet, const GraphOptions& options, const analyses::RegressionForGraph& line);
+// results up to date first.
+Chart buildChart(const core::DataSet& dataSet, const ViewOptions& options, const analyses::RegressionForGraph& line);
 
 }  // namespace ombrix::graphs

@@ -128,5 +128,41 @@ TEST(ChartModel, XYPointsLineAndBand)
     EXPECT_EQ(buildChart(d, {}, {}).series.size(), 1u);
 }
 
+// The multiple-regression graph's lists and choices, and the residuals of
+// the fit (R: residuals(lm(y ~ b + c)) for the data below).
+TEST(ChartModel, MultipleRegressionListsAndResiduals)
+{
+    core::DataSet d = dataSetOf(DataFormat::MultipleRegression,
+                                {{3, 7, 8, 12, 15, 14}, {1, 2, 3, 4, 5, 6}, {2, 1, 3, 2, 4, 3}, {5, 5, 6, 6, 7, 7}});
+    d.table.setColumnTitle(1, "Dose");
+    d.choices.DependentColumn = 0;
+    d.choices.IndependentColumns[1] = d.choices.IndependentColumns[2] = true;
+
+    Chart chart = buildChart(d, {}, {});
+    EXPECT_EQ(chart.title.size(), 1u);
+    EXPECT_EQ(chart.xChoices, (std::vector<std::string>{"A: Column A", "B: Dose", "C: Column C", "D: Column D"}));
+    EXPECT_EQ(chart.xChoice, "A: Column A");  // nothing chosen before: first X, second Y
+    EXPECT_EQ(chart.yChoice, "B: Dose");
+    ASSERT_EQ(chart.series[0].points.size(), 6u);
+    EXPECT_EQ(chart.series[0].points[3].x, 12);
+    EXPECT_EQ(chart.series[0].points[3].y, 4);
+
+    d.graph.analysedDataOnly = true;
+    d.graph.multipleRegressionX = "C: Column C";
+    d.graph.multipleRegressionY = "D: Column D";  // no longer offered
+    chart = buildChart(d, {}, {});
+    EXPECT_EQ(chart.xChoices, (std::vector<std::string>{"B: Dose", "C: Column C"}));
+    EXPECT_EQ(chart.yChoices, (std::vector<std::string>{"A: Column A", "Residuals"}));
+    EXPECT_EQ(chart.xChoice, "C: Column C");
+    EXPECT_EQ(chart.yChoice, "A: Column A");
+
+    d.graph.multipleRegressionY = "Residuals";
+    chart = buildChart(d, {}, {});
+    const Real expected[] = {-0.916666666667L, 0.75L, -0.666666666667L, 1, 1.583333333333L, -1.75L};
+    ASSERT_EQ(chart.series[0].points.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_NEAR(chart.series[0].points[i].y, expected[i], 1e-11L) << i;
+}
+
 }  // namespace
 }  // namespace ombrix::graphs
