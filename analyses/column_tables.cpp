@@ -11,20 +11,18 @@ namespace {
 
 constexpr int TitleWidth = 15;
 
-// A title takes at most its 15-character field, so the columns after it stay
-// in place; sentences carry the whole title.
-std::string titleCell(std::string_view title)
-{
-    return RightJustify(reportColumns(title, 0, TitleWidth), TitleWidth);
-}
-
 void writeTitle(ResultsBuffer& out, const core::ColumnRecord& record)
 {
     out.PadToColumn(1);
-    out.Append(titleCell(record.title));
+    out.Append(TitleCell(record.title));
 }
 
 }  // namespace
+
+std::string TitleCell(std::string_view title)
+{
+    return RightJustify(reportColumns(title, 0, TitleWidth), TitleWidth);
+}
 
 void WriteTableHeader(ResultsBuffer& out, const std::vector<HeaderCell>& cells)
 {
@@ -197,7 +195,7 @@ void WriteParameterBlock(ResultsBuffer& out, const core::ColumnRecord* first, co
             const core::ColumnRecord& r = *shown[i];
             out.PadToColumn(valueColumns[i]);
             switch (row.kind) {
-            case Kind::Title: out.Append(titleCell(r.title)); break;
+            case Kind::Title: out.Append(TitleCell(r.title)); break;
             case Kind::Number: out.AppendNumberInWidth(15, -5, r.*row.field); break;
             case Kind::Count: out.AppendIntegerInWidth(15, r.n); break;
             case Kind::ValueOrUnknown: AppendValueOrUnknown(out, 15, r.*row.field); break;

@@ -22,6 +22,11 @@ struct HeaderCell {
 // The header lines in bold, then the rule under every cell.
 void WriteTableHeader(ResultsBuffer& out, const std::vector<HeaderCell>& cells);
 
+// A title in a table's 15-character first column: cut to the field and
+// right-justified, so the columns after it stay in place (sentences carry
+// the whole title).
+std::string TitleCell(std::string_view title);
+
 struct ColumnSummary {
     core::ColumnRecord record;
     bool meanEntry = false;  // typed summary values: no median, extremes or normality

@@ -6,7 +6,6 @@
 
 #include "analyses/analyses.h"
 #include "analyses/column_tables.h"
-#include "analyses/report_chars.h"
 #include "analyses/report_writers.h"
 #include "numeric/probability.h"
 
@@ -216,7 +215,7 @@ void writeTotalsHeader(ResultsBuffer& out, const char* category)
 void writeTotalsLine(ResultsBuffer& out, std::string_view label, Real total, Real percent)
 {
     out.PadToColumn(1);
-    out.Append(RightJustify(reportColumns(label, 0, TitleWidth), TitleWidth));
+    out.Append(TitleCell(label));
     out.PadToColumn(18);
     out.AppendNumberInWidth(10, 0, total);
     out.PadToColumn(30);

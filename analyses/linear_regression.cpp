@@ -45,14 +45,6 @@ void writeBold(ResultsBuffer& out, std::string_view text)
     out.ToggleBold();
 }
 
-void writeUnderlinedLine(ResultsBuffer& out, std::string_view text)
-{
-    out.ToggleUnderline();
-    out.Append(text);
-    out.ToggleUnderline();
-    out.NewLine();
-}
-
 void writeNumberAt(ResultsBuffer& out, int column, Real x)
 {
     out.PadToColumn(column);
@@ -332,7 +324,7 @@ void writeRowTable(ResultsBuffer& out, const LinearRegressionResult& result)
     out.NewLine();
     out.NewLine();
     out.NewLine();
-    writeUnderlinedLine(out, "Descriptive statistics for each row");
+    WriteReportHeading(out, "Descriptive statistics for each row");
     out.NewLine();
     out.ToggleBold();
     out.PadToColumn(26);
@@ -439,7 +431,7 @@ void writeSlopeTest(ResultsBuffer& out, const LinearRegressionResult& result)
 {
     out.NewLine();
     out.NewLine();
-    writeUnderlinedLine(out, "Test: Is the slope significantly different from zero?");
+    WriteReportHeading(out, "Test: Is the slope significantly different from zero?");
     out.NewLine();
     WritePValueSentence(out, 0, true, result.p);
     if (result.forced) {
@@ -473,7 +465,7 @@ void writeRunsTest(ResultsBuffer& out, const RunsTest& runs)
 {
     out.NewLine();
     out.NewLine();
-    writeUnderlinedLine(out, "Runs test: Do the number of runs indicate a linear model?");
+    WriteReportHeading(out, "Runs test: Do the number of runs indicate a linear model?");
     out.AppendLine("One way to evaluate linearity is by counting runs.  If the data");
     out.AppendLine("deviate substantially from linearity, the number of runs will be");
     out.AppendLine("small.");
@@ -507,7 +499,7 @@ void writeLinearityTest(ResultsBuffer& out, const LinearRegressionResult& result
 {
     out.NewLine();
     out.NewLine();
-    writeUnderlinedLine(out, "Test: Are the data significantly nonlinear?");
+    WriteReportHeading(out, "Test: Are the data significantly nonlinear?");
     out.NewLine();
     out.Append("F = ");
     out.AppendNumber(-5, result.fLinearity);
@@ -537,7 +529,7 @@ void writeStandardCurve(ResultsBuffer& out, const LinearRegressionResult& result
     out.ClearTabStops();
     out.AddTabStop(15);
     out.AddTabStop(30);
-    writeUnderlinedLine(out, "Standard Curve Calculations");
+    WriteReportHeading(out, "Standard Curve Calculations");
     out.NewLine();
     out.ToggleBold();
     out.Append("X Values");

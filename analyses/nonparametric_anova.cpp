@@ -10,7 +10,6 @@
 #include "analyses/post_tests.h"
 #include "analyses/rank_anova_counts.h"
 #include "analyses/repeated_measures.h"
-#include "analyses/report_chars.h"
 #include "analyses/report_writers.h"
 #include "numeric/critical_tables.h"
 #include "numeric/probability.h"
@@ -72,9 +71,13 @@ RankExactness exactnessOf(const ArrangementCount& count)
     return count.progress == ProgressStop ? RankExactness::Cancelled : RankExactness::Exact;
 }
 
-std::string titleCell(std::string_view title)
+// The summaries of the columns a test used, in their order.
+std::vector<ColumnSummary> summariesOf(const std::vector<int>& used, const std::vector<ColumnSummary>& columns)
 {
-    return RightJustify(reportColumns(title, 0, TitleWidth), TitleWidth);
+    std::vector<ColumnSummary> summaries;
+    for (const int column : used)
+        summaries.push_back(columns[static_cast<std::size_t>(column)]);
+    return summaries;
 }
 
 const std::string& titleOf(const std::vector<ColumnSummary>& columns, int logical)
@@ -418,7 +421,7 @@ int WriteKruskalWallisText(const KruskalWallisResult& result, const std::vector<
     const int k = static_cast<int>(result.columns.size());
     for (int j = 0; j < k; ++j) {
         const auto at = static_cast<std::size_t>(j);
-        out.Append(titleCell(titleOf(columns, result.columns[at])));
+        out.Append(TitleCell(titleOf(columns, result.columns[at])));
         out.PadToColumn(17);
         out.AppendNumberInWidth(7, -5, result.counts[at]);
         out.PadToColumn(25);
@@ -451,10 +454,7 @@ int WriteKruskalWallisText(const KruskalWallisResult& result, const std::vector<
 
     WriteReportTitle(out, "Summary of Data");
     out.NewLine();
-    std::vector<ColumnSummary> analysed;
-    for (const int column : result.columns)
-        analysed.push_back(columns[static_cast<std::size_t>(column)]);
-    WriteNonparametricSummaryTable(out, analysed);
+    WriteNonparametricSummaryTable(out, summariesOf(result.columns, columns));
     return error_code::None;
 }
 
@@ -472,7 +472,7 @@ int WriteFriedmanText(const FriedmanResult& result, const std::vector<ColumnSumm
     out.NewLine();
     WriteTableHeader(out, {{1, 15, {"Group"}}, {17, 7, {"Sum", "of", "Ranks"}}});
     for (int j = 0; j < k; ++j) {
-        out.Append(titleCell(titleOf(columns, result.columns[static_cast<std::size_t>(j)])));
+        out.Append(TitleCell(titleOf(columns, result.columns[static_cast<std::size_t>(j)])));
         out.PadToColumn(17);
         out.AppendNumberInWidth(7, -5, result.rankSums[static_cast<std::size_t>(j)]);
         out.NewLine();
@@ -515,10 +515,7 @@ int WriteFriedmanText(const FriedmanResult& result, const std::vector<ColumnSumm
     out.NewLine();
     WriteReportTitle(out, "Summary of Data");
     out.NewLine();
-    std::vector<ColumnSummary> analysed;
-    for (const int column : result.columns)
-        analysed.push_back(columns[static_cast<std::size_t>(column)]);
-    WriteNonparametricSummaryTable(out, analysed);
+    WriteNonparametricSummaryTable(out, summariesOf(result.columns, columns));
     out.NewLine();
     return error_code::None;
 }

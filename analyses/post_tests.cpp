@@ -31,14 +31,6 @@ struct Comparison {
     Real upper = 0;
 };
 
-void writeBoldLine(ResultsBuffer& out, std::string_view text)
-{
-    out.ToggleBold();
-    out.Append(text);
-    out.ToggleBold();
-    out.NewLine();
-}
-
 void writeCriticalSentence(ResultsBuffer& out, std::string_view statistic, Real critical)
 {
     out.Append("If the value of ");
@@ -387,7 +379,7 @@ int WriteLinearTrendPostTest(ResultsBuffer& out, const PostTestContext& context,
     out.NewLine();
     out.NewLine();
 
-    writeBoldLine(out, "Is the linear trend statistically significant?");
+    WriteBoldLine(out, "Is the linear trend statistically significant?");
     WritePValueSentence(out, 0, true, pLinear);
     out.Append("There is ");
     if (pLinear > 0.05L)
@@ -395,7 +387,7 @@ int WriteLinearTrendPostTest(ResultsBuffer& out, const PostTestContext& context,
     out.AppendLine("a significant linear trend.");
     out.NewLine();
 
-    writeBoldLine(out, "Is the nonlinear variation statistically significant?");
+    WriteBoldLine(out, "Is the nonlinear variation statistically significant?");
     WritePValueSentence(out, 0, true, pNonlinear);
     out.AppendLine("After accounting for the linear trend, the remaining variation among");
     out.Append("column means is ");

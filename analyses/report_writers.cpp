@@ -252,6 +252,14 @@ void WriteReportHeading(ResultsBuffer& buffer, std::string_view heading)
     buffer.NewLine();
 }
 
+void WriteBoldLine(ResultsBuffer& buffer, std::string_view text)
+{
+    buffer.ToggleBold();
+    buffer.Append(text);
+    buffer.ToggleBold();
+    buffer.NewLine();
+}
+
 void WriteReportTitle(ResultsBuffer& buffer, std::string_view title)
 {
     WriteReportHeading(buffer, CenterText(title, 65));

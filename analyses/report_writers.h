@@ -60,6 +60,8 @@ void WriteCalculationError(ResultsBuffer& buffer, int code);
 void WriteReportTitle(ResultsBuffer& buffer, std::string_view title);
 // A section heading: the text underlined on a line of its own.
 void WriteReportHeading(ResultsBuffer& buffer, std::string_view heading);
+// The text in bold on a line of its own.
+void WriteBoldLine(ResultsBuffer& buffer, std::string_view text);
 
 // The frame of every calculated report. BeginReport starts a new report with
 // the data set's title (when it is not blank) and an empty line below it;

@@ -74,18 +74,6 @@ Real chiSquareYates(Real a, Real b, Real c, Real d)
     return sum;
 }
 
-// The p at which I_p(a, b) = target, by bisection on [0, 1]: I_p rises with p.
-Real betaQuantile(Real a, Real b, Real target)
-{
-    Real lo = 0;
-    Real hi = 1;
-    for (int i = 0; i < 200 && hi - lo > 1e-18L; ++i) {
-        const Real mid = (lo + hi) / 2;
-        (numeric::IncompleteBeta(a, b, mid) < target ? lo : hi) = mid;
-    }
-    return (lo + hi) / 2;
-}
-
 Interval infiniteInterval()
 {
     return {-MissingValue, MissingValue};
@@ -227,9 +215,9 @@ Interval exactProportionInterval(std::int32_t x, std::int32_t n)
     // limits, without the F quantile's coarse search.
     Interval limits{0, 1};
     if (x > 0)
-        limits.lower = betaQuantile(x, static_cast<Real>(n) - x + 1, 0.025L);
+        limits.lower = numeric::BetaQuantile(x, static_cast<Real>(n) - x + 1, 0.025L);
     if (x < n)
-        limits.upper = betaQuantile(static_cast<Real>(x) + 1, static_cast<Real>(n) - x, 0.975L);
+        limits.upper = numeric::BetaQuantile(static_cast<Real>(x) + 1, static_cast<Real>(n) - x, 0.975L);
     return limits;
 }
 
@@ -317,22 +305,6 @@ TwoByTwoResult computeTwoByTwo(const TwoByTwoInput& input)
 
 namespace {
 
-void writeUnderlinedLine(ResultsBuffer& out, std::string_view text)
-{
-    out.ToggleUnderline();
-    out.Append(text);
-    out.ToggleUnderline();
-    out.NewLine();
-}
-
-void writeBoldLine(ResultsBuffer& out, std::string_view text)
-{
-    out.ToggleBold();
-    out.Append(text);
-    out.ToggleBold();
-    out.NewLine();
-}
-
 void writeAssociation(ResultsBuffer& out, bool significant)
 {
     out.Append("The row/column association is ");
@@ -361,7 +333,7 @@ void writeChiSquare(ResultsBuffer& out, const TwoByTwoResult& result, const TwoB
         out.AppendLine("is not accurate.  Use Fisher's exact test instead.");
     }
     out.NewLine();
-    writeUnderlinedLine(out, "Calculation details:");
+    WriteReportHeading(out, "Calculation details:");
     out.Append("Chi-square statistic ");
     out.Append(input.yates ? "(with Yates correction) " : "(no Yates correction) ");
     out.Append("= ");
@@ -373,14 +345,14 @@ void writeChiSquare(ResultsBuffer& out, const TwoByTwoResult& result, const TwoB
 void writeProportions(ResultsBuffer& out, const TwoByTwoResult& result, const TwoByTwoInput& input)
 {
     out.NewLine();
-    writeUnderlinedLine(out, "Difference between the two proportions");
+    WriteReportHeading(out, "Difference between the two proportions");
     const auto row = [&](std::string_view which, const std::string& title, Real fraction, bool withLimits,
                          const Interval& limits) {
         std::string heading(which);
         heading += " (";
         heading += title;
         heading += "):";
-        writeBoldLine(out, heading);
+        WriteBoldLine(out, heading);
         out.Append("  Fraction in the left column: ");
         out.AppendNumber(-5, fraction);
         out.NewLine();
@@ -389,7 +361,7 @@ void writeProportions(ResultsBuffer& out, const TwoByTwoResult& result, const Tw
     };
     row("Top row", input.titles[0], result.topFraction, result.a > 5 && result.b > 5, result.topLimits);
     row("Bottom row", input.titles[1], result.bottomFraction, result.c > 5 && result.d > 5, result.bottomLimits);
-    writeBoldLine(out, "Difference:");
+    WriteBoldLine(out, "Difference:");
     out.Append("  Difference between the fractions: ");
     out.AppendNumber(-5, result.difference);
     out.NewLine();
@@ -408,7 +380,7 @@ void writeProportions(ResultsBuffer& out, const TwoByTwoResult& result, const Tw
 void writeDiagnostics(ResultsBuffer& out, const TwoByTwoResult& result)
 {
     out.NewLine();
-    writeUnderlinedLine(out, "Sensitivity and specificity");
+    WriteReportHeading(out, "Sensitivity and specificity");
     out.ClearTabStops();
     for (const int column : {30, 40, 48, 52})
         out.AddTabStop(column);
@@ -469,7 +441,7 @@ void writeDataTable(ResultsBuffer& out, const TwoByTwoResult& result, const TwoB
 {
     const std::int32_t n = result.a + result.b + result.c + result.d;
     out.NewLine();
-    writeUnderlinedLine(out, "Data analyzed");
+    WriteReportHeading(out, "Data analyzed");
     out.ToggleBold();
     writeField(out, 1, input.titles[2]);
     writeField(out, 2, input.titles[3]);
@@ -513,7 +485,7 @@ void WriteTwoByTwoText(const TwoByTwoResult& result, const TwoByTwoInput& input,
         writeChiSquare(out, result, input);
     if (input.relativeRisk) {
         out.NewLine();
-        writeUnderlinedLine(out, "Relative Risk");
+        WriteReportHeading(out, "Relative Risk");
         out.Append("Relative risk = ");
         AppendLimitOrInfinity(out, result.relativeRisk);
         out.NewLine();
@@ -522,7 +494,7 @@ void WriteTwoByTwoText(const TwoByTwoResult& result, const TwoByTwoInput& input,
     }
     if (input.oddsRatio) {
         out.NewLine();
-        writeUnderlinedLine(out, "Odds Ratio");
+        WriteReportHeading(out, "Odds Ratio");
         out.Append("Odds ratio= ");
         AppendLimitOrInfinity(out, result.oddsRatio);
         out.NewLine();

@@ -255,6 +255,18 @@ Real InverseT(int df, Real p)
     return bisectTail(p, 0.0001L, [df](Real t) { return TProbability(df, t) / 2; });
 }
 
+Real BetaQuantile(Real a, Real b, Real p)
+{
+    // I_x(a, b) rises with x, so the bisection needs no bracket search.
+    Real lo = 0;
+    Real hi = 1;
+    for (int i = 0; i < 200 && hi - lo > 1e-18L; ++i) {
+        const Real mid = (lo + hi) / 2;
+        (IncompleteBeta(a, b, mid) < p ? lo : hi) = mid;
+    }
+    return (lo + hi) / 2;
+}
+
 Real InverseF(int df1, int df2, Real p)
 {
     return bisectTail(p, 0.01L, [df1, df2](Real f) { return FProbability(df1, df2, f); });

@@ -55,6 +55,10 @@ Real InverseZ(Real p);
 // bisection to an interval of width 1e-4. p <= 0 gives MissingValue.
 Real InverseT(int df, Real p);
 
+// The x in [0, 1] with IncompleteBeta(a, b, x) = p (a, b > 0, 0 <= p <= 1),
+// by bisection to the last bits of x; as accurate as IncompleteBeta itself.
+Real BetaQuantile(Real a, Real b, Real p);
+
 // The F with FProbability(df1, df2, F) = p, for 0 < p <= 1, by bisection to an
 // interval of width 0.01. p <= 0 gives MissingValue.
 Real InverseF(int df1, int df2, Real p);
