@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analyses/analyses.h"
+#include "analyses/column_tables.h"
 #include "analyses/error_codes.h"
 #include "analyses/report_writers.h"
 #include "numeric/probability.h"
@@ -271,29 +272,11 @@ namespace {
 
 void writeParameterTable(ResultsBuffer& out, const LinearRegressionResult& result)
 {
-    out.ToggleBold();
-    out.PadToColumn(14);
-    out.Append(CenterText("Best-fit", 8));
-    out.PadToColumn(24);
-    out.Append(CenterText("Standard", 8));
-    out.PadToColumn(34);
-    out.Append("95% confidence interval");
-    out.NewLine();
-    out.PadToColumn(1);
-    out.Append(CenterText("Parameter", 11));
-    const char* const words[] = {"Value", "Error", "from", "to"};
-    for (int i = 0; i < 4; ++i) {
-        out.PadToColumn(14 + 10 * i);
-        out.Append(CenterText(words[i], 8));
-    }
-    out.ToggleBold();
-    out.NewLine();
-    out.AppendRule(11);
-    for (int i = 0; i < 4; ++i) {
-        out.PadToColumn(14 + 10 * i);
-        out.AppendRule(8);
-    }
-    out.NewLine();
+    WriteTableHeader(out, {{1, 11, {"", "Parameter"}},
+                           {14, 8, {"Best-fit", "Value"}},
+                           {24, 8, {"Standard", "Error"}},
+                           {34, 8, {"95% confidence interval", "from"}},
+                           {44, 8, {"to"}}});
 
     writeBold(out, "Slope");
     writeNumberAt(out, 14, result.slope);
@@ -326,28 +309,13 @@ void writeRowTable(ResultsBuffer& out, const LinearRegressionResult& result)
     out.NewLine();
     WriteReportHeading(out, "Descriptive statistics for each row");
     out.NewLine();
-    out.ToggleBold();
-    out.PadToColumn(26);
-    out.Append(CenterText("# of", 4));
-    out.PadToColumn(33);
-    out.Append(CenterText("Predicted", 9));
-    out.PadToColumn(44);
-    out.Append(CenterText("Standard", 9));
-    out.NewLine();
-    const int columns[] = {1, 6, 16, 26, 33, 44, 55};
-    const int widths[] = {3, 8, 8, 5, 9, 9, 8};
-    const char* const words[] = {"Row", "X Value", "Mean Y", "Reps.", "Y", "Deviation", "Residual"};
-    for (int i = 0; i < 7; ++i) {
-        out.PadToColumn(columns[i]);
-        out.Append(CenterText(words[i], widths[i]));
-    }
-    out.ToggleBold();
-    out.NewLine();
-    for (int i = 0; i < 7; ++i) {
-        out.PadToColumn(columns[i]);
-        out.AppendRule(widths[i]);
-    }
-    out.NewLine();
+    WriteTableHeader(out, {{1, 3, {"Row"}},
+                           {6, 8, {"X Value"}},
+                           {16, 8, {"Mean Y"}},
+                           {26, 5, {"# of", "Reps."}, 5},
+                           {33, 9, {"Predicted", "Y"}},
+                           {44, 9, {"Standard", "Deviation"}},
+                           {55, 8, {"Residual"}}});
     for (const RowSummary& row : result.rows) {
         const Real predicted = result.intercept + result.slope * row.x;
         out.PadToColumn(1);
@@ -381,25 +349,10 @@ struct AnovaLayout {
 
 void writeAnovaHeader(ResultsBuffer& out, const AnovaLayout& layout)
 {
-    const char* const top[] = {"Source of", "Degrees of", "Sum of", "Mean"};
-    const char* const bottom[] = {"variation", "freedom", "squares", "square"};
-    const int columns[] = {1, layout.dfColumn, layout.sumColumn, layout.meanColumn};
-    const int widths[] = {25, 10, 8, 8};
-    for (const auto* words : {top, bottom}) {
-        out.ToggleBold();
-        for (int i = 0; i < 4; ++i) {
-            out.PadToColumn(columns[i]);
-            out.Append(CenterText(words[i], widths[i]));
-        }
-        out.ToggleBold();
-        out.NewLine();
-    }
-    const int rules[] = {layout.labelWidth, 10, 8, 8};
-    for (int i = 0; i < 4; ++i) {
-        out.PadToColumn(columns[i]);
-        out.AppendRule(rules[i]);
-    }
-    out.NewLine();
+    WriteTableHeader(out, {{1, 25, {"Source of", "variation"}, layout.labelWidth},
+                           {layout.dfColumn, 10, {"Degrees of", "freedom"}},
+                           {layout.sumColumn, 8, {"Sum of", "squares"}},
+                           {layout.meanColumn, 8, {"Mean", "square"}}});
 }
 
 void writeAnovaRow(ResultsBuffer& out, const AnovaLayout& layout, std::string_view name, int df, Real ss, Real ms,
