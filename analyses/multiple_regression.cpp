@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <initializer_list>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -369,6 +370,20 @@ void nextCell(ResultsBuffer& out)
         out.Append(" ");
 }
 
+// A table's header in bold, a cell at each tab stop.
+void writeHeaderCells(ResultsBuffer& out, std::initializer_list<std::string_view> cells)
+{
+    out.ToggleBold();
+    bool first = true;
+    for (const std::string_view cell : cells) {
+        if (!first)
+            nextCell(out);
+        out.Append(cell);
+        first = false;
+    }
+    out.ToggleBold();
+}
+
 std::string variableName(const DataTable& table, int column)
 {
     return core::columnName(column) + ":" + table.column(column).title;
@@ -402,15 +417,7 @@ void writeCoefficientTable(const DataTable& table, const MultipleRegressionResul
     out.ClearTabStops();
     for (const int stop : {20, 32, 42, 50, 54})
         out.AddTabStop(stop);
-    out.ToggleBold();
-    out.Append("Variable");
-    nextCell(out);
-    out.Append("Coefficient");
-    nextCell(out);
-    out.Append("SE");
-    nextCell(out);
-    out.Append("95% Confidence Interval");
-    out.ToggleBold();
+    writeHeaderCells(out, {"Variable", "Coefficient", "SE", "95% Confidence Interval"});
     for (int i = 0; i <= result.k; ++i) {
         out.NewLine();
         if (i == 0)
@@ -482,15 +489,7 @@ void writeContributions(const DataTable& table, const MultipleRegressionResult& 
     for (const int stop : {20, 32, 44, 56})
         out.AddTabStop(stop);
     WriteReportHeading(out, "Which variable(s) make a significant contribution?");
-    out.ToggleBold();
-    out.Append("Variable");
-    nextCell(out);
-    out.Append("t ratio");
-    nextCell(out);
-    out.Append("P value");
-    nextCell(out);
-    out.Append("Significant?");
-    out.ToggleBold();
+    writeHeaderCells(out, {"Variable", "t ratio", "P value", "Significant?"});
     out.NewLine();
     for (int i = 0; i <= result.k; ++i) {
         out.Append(i == 0 ? std::string("(constant)") : variableName(table, result.xColumns[i - 1]));
@@ -525,13 +524,7 @@ void writeMulticollinearity(const DataTable& table, const MultipleRegressionResu
         out.AddTabStop(stop);
     WriteReportHeading(out, "Is multicollinearity a problem?");
     out.NewLine();
-    out.ToggleBold();
-    out.Append("Variable");
-    nextCell(out);
-    out.Append("VIF");
-    nextCell(out);
-    out.Append("R2 with other X");
-    out.ToggleBold();
+    writeHeaderCells(out, {"Variable", "VIF", "R2 with other X"});
     out.NewLine();
     // A perfect fit leaves no residual scale to measure the inflation by.
     const bool infinite = result.sdResidual == 0;
