@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include "cli/report_command.h"
+#ifdef OMBRIX_WITH_GRAPHS
+#include "cli/graph_pictures.h"
+#endif
 
 namespace {
 
@@ -126,7 +129,12 @@ int main(int argc, char** argv)
     ombrix::workflow::SteadyClock clock;
     ombrix::workflow::CalculationProgress* progress = nullptr;
     TerminalStatusView view(clock, ::isatty(STDERR_FILENO) == 1, progress);
-    const int status = ombrix::cli::runReportCommand(args, std::cout, std::cerr, clock, &view, &progress);
+#ifdef OMBRIX_WITH_GRAPHS
+    const ombrix::cli::GraphWriter graphWriter = ombrix::cli::offscreenGraphWriter();
+#else
+    const ombrix::cli::GraphWriter graphWriter;
+#endif
+    const int status = ombrix::cli::runReportCommand(args, std::cout, std::cerr, clock, &view, &progress, graphWriter);
     view.clear();
     std::cout.flush();
     return status;

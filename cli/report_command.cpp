@@ -1,11 +1,14 @@
 #include "cli/report_command.h"
 
+#include <algorithm>
+#include <cctype>
 #include <ostream>
 
 #include "analyses/column_statistics.h"
 #include "analyses/report_chars.h"
 #include "cli/choice_setter.h"
 #include "core/oxd_file.h"
+#include "graphs/chart_model.h"
 #include "workflow/dispatcher.h"
 #include "workflow/document_io.h"
 
@@ -21,8 +24,21 @@ struct Options {
     std::string select;
     bool hasSelect = false;
     std::string save;
+    std::string graph;
     std::string file;
 };
+
+// The picture formats --graph writes, by the file name's extension.
+bool isPictureName(const std::string& path)
+{
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return false;
+    std::string suffix = path.substr(dot + 1);
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return suffix == "svg" || suffix == "png" || suffix == "pdf";
+}
 
 // Parses the command line; returns an error text, empty when it is fine.
 std::string parse(const std::vector<std::string>& args, Options& options)
@@ -65,6 +81,11 @@ std::string parse(const std::vector<std::string>& args, Options& options)
             if (!text || text->empty())
                 return "--save needs a file name";
             options.save = *text;
+        } else if (arg == "--graph") {
+            const std::string* text = value("--graph needs a file name ending in .svg, .png or .pdf");
+            if (!text || !isPictureName(*text))
+                return "--graph needs a file name ending in .svg, .png or .pdf";
+            options.graph = *text;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else if (options.file.empty()) {
@@ -116,6 +137,8 @@ std::string usageText()
                        "  --select A,C       select exactly these columns, each holding data\n"
                        "                     (AllColumns becomes 0)\n"
                        "  --save OUT.OXD     write the data set with the changed choices to a new file\n"
+                       "  --graph OUT.svg    also write the graph step's graph as a picture\n"
+                       "                     (.svg, .png or .pdf)\n"
                        "  --help             show this text\n"
                        "  --version          show the version\n"
                        "\n"
@@ -129,7 +152,8 @@ std::string usageText()
 }
 
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, workflow::Clock& clock,
-                     workflow::StatusView* view, workflow::CalculationProgress** progressOut)
+                     workflow::StatusView* view, workflow::CalculationProgress** progressOut,
+                     const GraphWriter& graphWriter)
 {
     Options options;
     if (const std::string error = parse(args, options); !error.empty()) {
@@ -143,6 +167,11 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (options.version) {
         out << "ombrix-report (Ombrix) 3.10\n";
         return ExitReport;
+    }
+
+    if (!options.graph.empty() && !graphWriter) {
+        err << "ombrix-report: --graph: this build draws no pictures (it was built without Qt)\n";
+        return ExitFailure;
     }
 
     core::OpenResult opened = workflow::openDocument(options.file);
@@ -168,12 +197,15 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
 
     int status = ExitReport;
+    // The graph step calculates first, so the graph shows the current fit;
+    // with --stats the report is calculated but not printed.
     if (options.stats) {
         analyses::UpdateColumnStatistics(dataSet.table);
         printStatistics(dataSet, out);
-    } else {
+    }
+    analyses::RegressionForGraph regression;
+    if (!options.stats || !options.graph.empty()) {
         auto results = std::make_unique<analyses::ResultsBuffer>();
-        analyses::RegressionForGraph regression;
         workflow::CalculationProgress progress(clock);
         if (progressOut)
             *progressOut = &progress;
@@ -181,10 +213,20 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         const workflow::CalculateOutcome outcome = workflow::Calculate(dataSet, target);
         if (progressOut)
             *progressOut = nullptr;
-        if (outcome == workflow::CalculateOutcome::Message || target.reportCode != 0 || results->hasNoResult())
-            status = ExitMessage;
-        for (int i = 0; i < results->indexedLineCount(); ++i)
-            out << analyses::stripMarks(results->line(i)) << '\n';
+        if (!options.stats) {
+            if (outcome == workflow::CalculateOutcome::Message || target.reportCode != 0 || results->hasNoResult())
+                status = ExitMessage;
+            for (int i = 0; i < results->indexedLineCount(); ++i)
+                out << analyses::stripMarks(results->line(i)) << '\n';
+        }
+    }
+
+    if (!options.graph.empty()) {
+        const graphs::Chart chart = graphs::buildChart(dataSet, {}, regression);
+        if (const std::string error = graphWriter(chart, options.graph); !error.empty()) {
+            err << "ombrix-report: " << options.graph << ": " << error << '\n';
+            return ExitFailure;
+        }
     }
 
     if (!options.save.empty()) {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "workflow/progress.h"
+
+namespace ombrix::graphs {
+struct Chart;
+}
 
 namespace ombrix::cli {
 
@@ -12,12 +17,18 @@ inline constexpr int ExitReport = 0;
 inline constexpr int ExitMessage = 1;  // the report is a validation or error message
 inline constexpr int ExitFailure = 2;  // the file cannot be read or the command line is wrong
 
+// Writes the graph as a picture in the format the file name's extension
+// names (.svg, .png or .pdf); returns what went wrong, empty on success.
+using GraphWriter = std::function<std::string(const graphs::Chart& chart, const std::string& path)>;
+
 // ombrix-report: opens a data file as the Open command does, calculates as
 // the results step does and prints the report without its marks, one line
 // per report line. args excludes the program name. The clock and the status
 // view drive the progress of long exact calculations (the view may be null).
+// graphWriter draws --graph pictures; without one, --graph is refused.
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, workflow::Clock& clock,
-                     workflow::StatusView* view, workflow::CalculationProgress** progressOut = nullptr);
+                     workflow::StatusView* view, workflow::CalculationProgress** progressOut = nullptr,
+                     const GraphWriter& graphWriter = {});
 
 std::string usageText();
 

@@ -62,13 +62,13 @@ void twoByTwo(Chart& chart, const core::DataSet& dataSet, ContingencyOrientation
         chart.title.push_back("Column Totals");
         red.points = {{0, value(TwoByTwoRecord::C), 0, titles[2]}, {1, value(TwoByTwoRecord::D), 0, titles[3]}};
         blue.points = {{0, value(TwoByTwoRecord::A), 0, ""}, {1, value(TwoByTwoRecord::B), 0, ""}};
-        chart.legend = {{titles[0], Colour::Blue}, {titles[1], Colour::Red}};
+        chart.legend = {{titles[0], Colour::Blue, SeriesKind::Bars}, {titles[1], Colour::Red, SeriesKind::Bars}};
     } else {
         chart.bottomAxisTitle = "Rows";
         chart.title.push_back("Row Totals");
         red.points = {{0, value(TwoByTwoRecord::A), 0, titles[0]}, {1, value(TwoByTwoRecord::C), 0, titles[1]}};
         blue.points = {{0, value(TwoByTwoRecord::B), 0, ""}, {1, value(TwoByTwoRecord::D), 0, ""}};
-        chart.legend = {{titles[3], Colour::Blue}, {titles[2], Colour::Red}};
+        chart.legend = {{titles[3], Colour::Blue, SeriesKind::Bars}, {titles[2], Colour::Red, SeriesKind::Bars}};
     }
     chart.series.push_back(std::move(red));
     chart.series.push_back(std::move(blue));
@@ -106,6 +106,9 @@ void xy(Chart& chart, const core::DataSet& dataSet, const analyses::RegressionFo
     const DataTable& table = dataSet.table;
     chart.leftMargin = 30;
     chart.rightMargin = 80;
+    // The axes named by the columns' own titles, where the user gave them.
+    chart.bottomAxisTitle = std::string(core::trimmed(table.column(0).title));
+    chart.leftAxisTitle = std::string(core::trimmed(table.column(1).title));
     Series points{SeriesKind::Points, Colour::Blue, 0, 100, true, {}};
     const int rows = table.lastUsedRow() + 1;
     for (int row = 0; row < rows && static_cast<int>(points.points.size()) < MostXYPoints; ++row) {
@@ -125,13 +128,14 @@ void xy(Chart& chart, const core::DataSet& dataSet, const analyses::RegressionFo
     const Real xMin = low->x;
     const Real xMax = high->x;
     const auto fitted = [&](Real x) { return line->slope * x + line->intercept; };
-    chart.legend = {{"Linear Regression", Colour::Blue}, {"95% Confidence Interval", Colour::Blue}};
+    chart.legend = {{"Linear Regression", Colour::Blue, SeriesKind::Line},
+                    {"95% Confidence Interval", Colour::Blue, SeriesKind::Band}};
     chart.series.push_back(std::move(points));
     chart.series.push_back(
         {SeriesKind::Line, Colour::Blue, 0, 100, true, {at(xMin, fitted(xMin)), at(xMax, fitted(xMax))}});
     if (line->rSquared == 1)
         return;
-    Series lower{SeriesKind::Line, Colour::Blue, 0, 100, true, {}};
+    Series lower{SeriesKind::Band, Colour::Blue, 0, 100, true, {}};
     Series upper = lower;
     const core::AnalysisChoices& choices = dataSet.choices;
     if (choices.ForceThroughPoint) {
@@ -228,6 +232,8 @@ void multipleRegression(Chart& chart, const core::DataSet& dataSet)
                 return c;
         return -1;
     };
+    chart.bottomAxisTitle = chart.xChoice;
+    chart.leftAxisTitle = chart.yChoice;
     const int xColumn = columnOf(chart.xChoice);
     const bool residuals = chart.yChoice == "Residuals";
     const int yColumn = residuals ? dataSet.choices.DependentColumn : columnOf(chart.yChoice);

@@ -13,7 +13,8 @@
 namespace ombrix::graphs {
 
 enum class Colour { Red, Blue };
-enum class SeriesKind { Bars, ErrorBars, Points, Line };
+// Band: one edge of a confidence band, drawn lighter than a Line.
+enum class SeriesKind { Bars, ErrorBars, Points, Line, Band };
 enum class ContingencyOrientation { Columns, Rows };
 
 struct ChartPoint {
@@ -36,6 +37,7 @@ struct Series {
 struct LegendEntry {
     std::string text;
     Colour colour = Colour::Red;
+    SeriesKind mark = SeriesKind::Bars;  // drawn beside the text as that series looks
 };
 
 // The options the graph step keeps in its window, not in the file (the error
@@ -48,6 +50,7 @@ struct ViewOptions {
 struct Chart {
     std::vector<std::string> title;  // the data set's title, then the graph's own line
     std::string bottomAxisTitle;
+    std::string leftAxisTitle;  // what the points' Y is, where the graph alone does not say
     int leftMargin = 150;
     int rightMargin = 150;
     bool groupedAxisLabels = false;  // vertical axis numbers with thousands separators

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/oxd_file.h"
+#include "graphs/chart_model.h"
 #include "tests/support/golden_file.h"
 #include "workflow/document_io.h"
 
@@ -128,6 +129,8 @@ TEST(ReportCommand, CommandLineProblemsExitWithTwo)
          "TwoColSecond follows from the selected columns; choose them with --select"},
         {{"--set", "OneColColumn=B", sleep}, "OneColColumn follows from the selected columns"},
         {{"--set", "DependentColumn=C", sleep}, "DependentColumn names column C, which holds no data"},
+        {{"--graph", "out.jpg", sleep}, "--graph needs a file name ending in .svg, .png or .pdf"},
+        {{"--graph", "out.svg", sleep}, "this build draws no pictures"},  // no writer given
         {{"/no/such/file.OXD"}, "No such file or directory"},
         {{std::string(OMBRIX_TEST_DATA_DIR) + "/cli/CMakeLists.txt"}, core::NotADataFileMessage},
     };
@@ -137,6 +140,40 @@ TEST(ReportCommand, CommandLineProblemsExitWithTwo)
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty());
     }
+}
+
+// --graph hands the writer the graph of the data set as calculated (the XY
+// example's fit gives the line and band), prints the report all the same,
+// and a writer's failure is exit 2.
+TEST(ReportCommand, GraphGoesToTheWriterAfterTheCalculation)
+{
+    std::vector<std::string> written;
+    std::size_t seriesCount = 0;
+    std::string failure;
+    const GraphWriter writer = [&](const graphs::Chart& chart, const std::string& path) {
+        written.push_back(path + " " + chart.title.at(0));
+        seriesCount = chart.series.size();
+        return failure;
+    };
+    workflow::SteadyClock clock;
+    std::ostringstream out, err;
+    const std::string xy = Examples + "/car_stopping_xy.OXD";
+    EXPECT_EQ(runReportCommand({"--graph", "fit.PNG", xy}, out, err, clock, nullptr, nullptr, writer), ExitReport);
+    EXPECT_EQ(written, std::vector<std::string>{"fit.PNG Speed and stopping distance of cars"});
+    EXPECT_EQ(seriesCount, 4u);  // points, line and the two edges of the band
+    EXPECT_NE(out.str().find("Linear regression"), std::string::npos);
+
+    std::ostringstream statsOut;
+    EXPECT_EQ(runReportCommand({"--stats", "--graph", "fit.svg", xy}, statsOut, err, clock, nullptr, nullptr, writer),
+              ExitReport);
+    EXPECT_EQ(seriesCount, 4u);
+    EXPECT_EQ(statsOut.str().find("Linear regression"), std::string::npos);
+
+    failure = "Permission denied";
+    std::ostringstream failedErr;
+    EXPECT_EQ(runReportCommand({"--graph", "fit.pdf", xy}, out, failedErr, clock, nullptr, nullptr, writer),
+              ExitFailure);
+    EXPECT_NE(failedErr.str().find("fit.pdf: Permission denied"), std::string::npos);
 }
 
 TEST(ReportCommand, HelpAndVersion)

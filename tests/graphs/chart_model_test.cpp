@@ -112,6 +112,7 @@ TEST(ChartModel, XYPointsLineAndBand)
     EXPECT_EQ(chart.series[1].points.back().x, 2499);
     EXPECT_EQ(chart.series[1].points.back().y, 4998);
     ASSERT_EQ(chart.series[2].points.size(), 100u);
+    EXPECT_EQ(chart.series[2].kind, SeriesKind::Band);
     EXPECT_NEAR(chart.series[2].points.back().x, 0.99L * 2499, 1e-9L);
     EXPECT_LT(chart.series[2].points[50].y, chart.series[3].points[50].y);
 
@@ -155,6 +156,8 @@ TEST(ChartModel, MultipleRegressionListsAndResiduals)
     EXPECT_EQ(chart.yChoices, (std::vector<std::string>{"A: Column A", "Residuals"}));
     EXPECT_EQ(chart.xChoice, "C: Column C");
     EXPECT_EQ(chart.yChoice, "A: Column A");
+    EXPECT_EQ(chart.bottomAxisTitle, "C: Column C");  // the axes say what is plotted
+    EXPECT_EQ(chart.leftAxisTitle, "A: Column A");
 
     d.graph.multipleRegressionY = "Residuals";
     chart = buildChart(d, {}, {});

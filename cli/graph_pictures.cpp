@@ -1,0 +1,60 @@
+#include "cli/graph_pictures.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+
+#include "graphs/chart_renderer.h"
+
+namespace ombrix::cli {
+
+namespace {
+
+// Qt's own chatter (no runtime folder, no session bus) is noise on a command
+// line whose errors are its own messages; real failures still show.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "ombrix-report: %s\n", message.toLocal8Bit().constData());
+}
+
+// Qt, started once and ended with the writer (before the program's static
+// objects go, which Qt needs).
+struct OffscreenQt {
+    int argc = 1;
+    char name[14] = "ombrix-report";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QGuiApplication> application;
+
+    void start()
+    {
+        if (application || QGuiApplication::instance())
+            return;
+        // A picture needs fonts but never a screen: the same output with or
+        // without a desktop session.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(quietMessages);
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    }
+};
+
+}  // namespace
+
+GraphWriter offscreenGraphWriter()
+{
+    auto qt = std::make_shared<OffscreenQt>();
+    return [qt](const graphs::Chart& chart, const std::string& path) -> std::string {
+        qt->start();
+        const QString file = QString::fromStdString(path);
+        const auto format = graphs::pictureFormatOf(file);
+        if (!format)
+            return "the file name must end in .svg, .png or .pdf";
+        QString error;
+        if (!graphs::writeChartPicture(chart, file, *format, 2, graphs::RenderOptions{}, &error))
+            return error.toStdString();
+        return {};
+    };
+}
+
+}  // namespace ombrix::cli
