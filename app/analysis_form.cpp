@@ -1,6 +1,7 @@
 #include "app/analysis_form.h"
 
 #include "app/choose_test_step.h"
+#include "app/graph_step.h"
 #include "app/results_step.h"
 #include "app/results_viewer.h"
 #include "app/statistics_step.h"
@@ -32,14 +33,6 @@ namespace {
 
 constexpr int RawValuesTab = 0;
 constexpr int SummaryTab = 1;
-
-QWidget* placeholderPage(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    return label;
-}
 
 // The hourglass while a file is written or read.
 class BusyCursor {
@@ -77,7 +70,12 @@ TAnalysisForm::TAnalysisForm(std::unique_ptr<core::DataSet> dataSet, ShellContex
     m_steps->addWidget(m_statisticsStep);
     m_steps->addWidget(m_chooseTestStep);
     m_steps->addWidget(m_resultsStep);
-    m_steps->addWidget(placeholderPage(tr("Graph"), m_steps));
+    m_graphStep = new GraphStep(
+        *m_dataSet, m_context, m_regression,
+        [this](workflow::StatusView* view) { return m_resultsStep->bringUpToDate(view).has_value(); }, m_steps);
+    m_steps->addWidget(m_graphStep);
+    connect(m_graphStep, &GraphStep::changed, this, &TAnalysisForm::noteChange);
+    connect(m_graphStep, &GraphStep::exportRequested, this, &TAnalysisForm::exportCurrent);
     connect(m_statisticsStep, &StatisticsStep::changed, this, &TAnalysisForm::noteChange);
     connect(m_chooseTestStep, &ChooseTestStep::changed, this, &TAnalysisForm::noteChange);
     connect(m_resultsStep, &ResultsStep::changed, this, &TAnalysisForm::noteChange);
@@ -254,6 +252,11 @@ bool TAnalysisForm::goToStep(Step step)
     if (step == Step::Results && m_resultsStep == m_steps->widget(stepIndex(step))) {
         Q_EMIT stepChanged(step);
         m_resultsStep->enterStep();
+        return true;
+    }
+    if (step == Step::Graph && m_graphStep == m_steps->widget(stepIndex(step))) {
+        Q_EMIT stepChanged(step);
+        m_graphStep->enterStep();
         return true;
     }
     if (step == Step::EnterData && isVisible()) {
@@ -435,7 +438,8 @@ void TAnalysisForm::selectAll()
 
 bool TAnalysisForm::canCopy() const
 {
-    return (m_step == Step::ColumnStats && m_statisticsStep) || (m_step == Step::Results && m_resultsStep);
+    return (m_step == Step::ColumnStats && m_statisticsStep) || (m_step == Step::Results && m_resultsStep) ||
+           (m_step == Step::Graph && m_graphStep);
 }
 
 void TAnalysisForm::copy()
@@ -444,6 +448,23 @@ void TAnalysisForm::copy()
         m_statisticsStep->copy();
     else if (m_step == Step::Results && m_resultsStep)
         m_resultsStep->copy();
+    else if (m_step == Step::Graph && m_graphStep)
+        m_graphStep->copy();
+}
+
+bool TAnalysisForm::canExport() const
+{
+    return m_step == Step::Graph && m_graphStep;
+}
+
+void TAnalysisForm::exportCurrent()
+{
+    if (!canExport())
+        return;
+    // Beside the data file, named after it; the data folder for a new data set.
+    const QString folder = m_filePath.isEmpty() ? m_context.settings.dataFolder : QFileInfo(m_filePath).absolutePath();
+    const QString name = QFileInfo(documentName()).completeBaseName() + QStringLiteral(".png");
+    m_graphStep->exportGraph(folder.isEmpty() ? name : QDir(folder).filePath(name));
 }
 
 bool TAnalysisForm::canAppendToNotes() const

@@ -29,6 +29,7 @@ class TwoByTwoPage;
 class StatisticsStep;
 class ChooseTestStep;
 class ResultsStep;
+class GraphStep;
 
 // The six steps of a data set window, in their fixed order.
 enum class Step { DataFormat, EnterData, ColumnStats, ChooseTest, Results, Graph };
@@ -49,8 +50,7 @@ QString defaultDocumentName(int number);
 
 // One data set window: it owns the data set and walks it through the six
 // steps: the data format and data entry pages, the column statistics, choose
-// test and results pages (refreshed each time their step is entered), and
-// the graph step, which stays disabled until it exists.
+// test, results and graph pages (refreshed each time their step is entered).
 class TAnalysisForm final : public QWidget {
     Q_OBJECT
 public:
@@ -120,6 +120,9 @@ public:
     void copy();
     bool canAppendToNotes() const;
     void appendToNotes();
+    // File > Export acts on the page shown: the graph as a picture.
+    bool canExport() const;
+    void exportCurrent();
 
     // Views show the data set again after it was changed behind them.
     void refreshViews();
@@ -142,6 +145,7 @@ public:
     StatisticsStep* statisticsStep() const { return m_statisticsStep; }
     ChooseTestStep* chooseTestStep() const { return m_chooseTestStep; }
     ResultsStep* resultsStep() const { return m_resultsStep; }
+    GraphStep* graphStep() const { return m_graphStep; }
 
 Q_SIGNALS:
     void stepChanged(ombrix::app::Step step);
@@ -173,7 +177,7 @@ private:
     bool m_closed = false;
 
     Step m_step = Step::DataFormat;
-    std::array<bool, StepCount> m_stepEnabled{true, true, true, true, true, false};
+    std::array<bool, StepCount> m_stepEnabled{true, true, true, true, true, true};
     QStackedWidget* m_steps;
 
     FormatStepPage* m_formatPage = nullptr;
@@ -189,6 +193,7 @@ private:
     StatisticsStep* m_statisticsStep = nullptr;
     ChooseTestStep* m_chooseTestStep = nullptr;
     ResultsStep* m_resultsStep = nullptr;
+    GraphStep* m_graphStep = nullptr;
 };
 
 }  // namespace ombrix::app

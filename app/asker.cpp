@@ -5,9 +5,11 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace ombrix::app {
@@ -67,7 +69,18 @@ QString DialogAsker::saveFileName(QWidget* parent, const QString& title, const Q
 {
     QFileDialog dialog(parent, title, proposedPath, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("OXD"));
+    // A name typed without an extension gets the one of the filter chosen.
+    const auto suffixOf = [](const QString& nameFilter) {
+        const qsizetype star = nameFilter.indexOf(QLatin1String("*."));
+        if (star < 0)
+            return QString();
+        QString suffix = nameFilter.mid(star + 2);
+        const qsizetype end = suffix.indexOf(QRegularExpression(QStringLiteral("[ );]")));
+        return end < 0 ? suffix : suffix.left(end);
+    };
+    dialog.setDefaultSuffix(suffixOf(filter.section(QLatin1String(";;"), 0, 0)));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&](const QString& chosen) { dialog.setDefaultSuffix(suffixOf(chosen)); });
     dialog.selectFile(proposedPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -110,6 +123,14 @@ NewFileChoice DialogAsker::askNewFile(QWidget* parent)
     case 2: return NewFileChoice::Duplicate;
     default: return NewFileChoice::CreateAnother;
     }
+}
+
+int DialogAsker::chooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
+                            int current)
+{
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, current, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
 }
 
 }  // namespace ombrix::app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -34,6 +35,9 @@ public:
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& proposedPath,
                                  const QString& filter) = 0;
     virtual NewFileChoice askNewFile(QWidget* parent) = 0;
+    // One of items (the current one preselected); its index, or -1 when cancelled.
+    virtual int chooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
+                           int current) = 0;
 };
 
 // The real dialogs.
@@ -47,6 +51,8 @@ public:
     QString saveFileName(QWidget* parent, const QString& title, const QString& proposedPath,
                          const QString& filter) override;
     NewFileChoice askNewFile(QWidget* parent) override;
+    int chooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
+                   int current) override;
 };
 
 }  // namespace ombrix::app

@@ -198,7 +198,7 @@ void TMainForm::createActions()
 
     // Commands whose dialogs and engines come later stay visible but disabled.
     for (const Command later :
-         {Command::PrinterSetup, Command::Print, Command::ImportData, Command::Export, Command::Cut, Command::Paste,
+         {Command::PrinterSetup, Command::Print, Command::ImportData, Command::Cut, Command::Paste,
           Command::TransposePaste, Command::DeleteCells, Command::InsertCells, Command::Transform,
           Command::CombineVariables, Command::NumberFormat, Command::HelpContents, Command::HelpSearch, Command::Guide})
         commandAction(later)->setEnabled(false);
@@ -218,6 +218,7 @@ void TMainForm::createActions()
     onDocument(Command::SelectAll, &TAnalysisForm::selectAll);
     onDocument(Command::ViewNotes, &TAnalysisForm::showNotes);
     onDocument(Command::Copy, &TAnalysisForm::copy);
+    onDocument(Command::Export, &TAnalysisForm::exportCurrent);
     onDocument(Command::AppendToNotes, &TAnalysisForm::appendToNotes);
     onDocument(Command::Exclude, &TAnalysisForm::toggleExclusion);
 
@@ -656,6 +657,7 @@ void TMainForm::updateCommands()
     // Copying the data grid comes with the clipboard commands; the
     // statistics grid and the report copy already.
     commandAction(Command::Copy)->setEnabled(open && form->canCopy());
+    commandAction(Command::Export)->setEnabled(open && form->canExport());
     commandAction(Command::AppendToNotes)->setEnabled(open && form->canAppendToNotes());
     for (const Step step : AllSteps) {
         QAction* action = commandAction(stepCommandOf(step));

@@ -46,12 +46,20 @@ void ResultsStep::setDataSet(core::DataSet& dataSet)
 
 std::optional<workflow::CalculateOutcome> ResultsStep::enterStep()
 {
+    const auto outcome = bringUpToDate(m_statusPanel);
+    if (outcome)
+        m_viewer->show();
+    return outcome;
+}
+
+std::optional<workflow::CalculateOutcome> ResultsStep::bringUpToDate(workflow::StatusView* view)
+{
     // Reached again through the events processed during a calculation: the
     // buffer is half written and must not be shown or touched.
     if (m_progress.calculating())
         return std::nullopt;
 
-    workflow::CalculationTarget target{m_results, m_regression, m_progress, m_statusPanel, m_reportCode};
+    workflow::CalculationTarget target{m_results, m_regression, m_progress, view, m_reportCode};
     const workflow::CalculateOutcome outcome = workflow::Calculate(*m_dataSet, target);
     m_reportCode = target.reportCode;
     if (outcome == workflow::CalculateOutcome::Unchanged && m_viewer->report() == &m_results) {
@@ -60,7 +68,6 @@ std::optional<workflow::CalculateOutcome> ResultsStep::enterStep()
         m_viewer->setReport(&m_results);
         Q_EMIT reportChanged();
     }
-    m_viewer->show();
     return outcome;
 }
 

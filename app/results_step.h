@@ -37,6 +37,11 @@ public:
     // (this one reached again from inside its own progress calls, or another
     // document's) it does nothing and returns nothing.
     std::optional<workflow::CalculateOutcome> enterStep();
+    // Calculates when the results are stale, with view (another step's
+    // status panel) showing the progress, so that the report this step shows
+    // next and the fitted line the graph reads are current. Nothing while a
+    // calculation runs.
+    std::optional<workflow::CalculateOutcome> bringUpToDate(workflow::StatusView* view);
 
     TResultsViewer* viewer() const { return m_viewer; }
     StatusPanel* statusPanel() const { return m_statusPanel; }

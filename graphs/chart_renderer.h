@@ -41,6 +41,8 @@ QString chartTitleText(const Chart& chart);
 QByteArray chartSvg(const Chart& chart, QSize size, const RenderOptions& options);
 // scale multiplies the pixels (2: sharp on slides and high-density screens).
 QImage chartImage(const Chart& chart, QSize size, qreal scale, const RenderOptions& options);
+// The image encoded as PNG (empty if encoding failed), as an export writes it.
+QByteArray chartPng(const Chart& chart, QSize size, qreal scale, const RenderOptions& options);
 QByteArray chartPdf(const Chart& chart, QSize size, const RenderOptions& options);
 
 // Writes the picture in the format given; on failure returns false and says why.

@@ -35,6 +35,7 @@ public:
     std::deque<bool> yesNo;
     std::deque<Answer> yesNoCancel;
     std::deque<QString> saveNames;
+    std::deque<int> choices;  // chooseItem answers; the current item when none is left
 
     QStringList questions;  // every question asked, in order
     QStringList messages;   // every message shown, in order
@@ -63,6 +64,11 @@ public:
         return take(saveNames, QString());
     }
     NewFileChoice askNewFile(QWidget*) override { return NewFileChoice::Cancel; }
+    int chooseItem(QWidget*, const QString&, const QString& label, const QStringList&, int current) override
+    {
+        questions.append(label);
+        return take(choices, current);
+    }
 
 private:
     template <typename T> static T take(std::deque<T>& queue, T none)

@@ -153,11 +153,17 @@ TEST_F(DocumentsTest, StepsMoveInOrderAndSkipDisabledOnes)
 {
     TAnalysisForm* form = mainForm->newDocument();
     form->setStepEnabled(Step::ChooseTest, false);
-    const std::pair<Command, Step> moves[] = {
-        {Command::PreviousStep, Step::DataFormat}, {Command::NextStep, Step::EnterData},
-        {Command::NextStep, Step::ColumnStats},    {Command::NextStep, Step::Results},
-        {Command::NextStep, Step::Results},        {Command::PreviousStep, Step::ColumnStats},
-        {Command::StepGraph, Step::ColumnStats},   {Command::StepEnterData, Step::EnterData}};
+    const std::pair<Command, Step> moves[] = {{Command::PreviousStep, Step::DataFormat},
+                                              {Command::NextStep, Step::EnterData},
+                                              {Command::NextStep, Step::ColumnStats},
+                                              {Command::NextStep, Step::Results},
+                                              {Command::NextStep, Step::Graph},
+                                              {Command::NextStep, Step::Graph},
+                                              {Command::PreviousStep, Step::Results},
+                                              {Command::PreviousStep, Step::ColumnStats},
+                                              {Command::StepChooseTest, Step::ColumnStats},
+                                              {Command::StepGraph, Step::Graph},
+                                              {Command::StepEnterData, Step::EnterData}};
     for (const auto& [command, step] : moves) {
         mainForm->commandAction(command)->trigger();
         EXPECT_EQ(form->currentStep(), step);

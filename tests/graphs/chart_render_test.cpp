@@ -69,11 +69,7 @@ TEST(ChartRender, EveryExampleAsEachPicture)
             EXPECT_TRUE(texts.contains(QString::fromStdString(chart.bottomAxisTitle))) << name;
         }
 
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        ASSERT_TRUE(chartImage(chart, size, 2, options).save(&buffer, "PNG"));
-        buffer.close();
+        QByteArray png = chartPng(chart, size, 2, options);
         QBuffer readBack(&png);
         QImageReader reader(&readBack, "PNG");
         const QImage image = reader.read();
