@@ -12,12 +12,16 @@ inline constexpr int ExitReport = 0;
 inline constexpr int ExitMessage = 1;  // the report is a validation or error message
 inline constexpr int ExitFailure = 2;  // the file cannot be read or the command line is wrong
 
-// ombrix-report: opens a data file as the Open command does, calculates as
-// the results step does and prints the report without its marks, one line
-// per report line. args excludes the program name. The clock and the status
-// view drive the progress of long exact calculations (the view may be null).
+// ombrix-report: opens a data file as the Open command does (or imports a
+// delimited text file into a new raw-data set), calculates as the results
+// step does and prints the report without its marks, one line per report
+// line. args excludes the program name. The clock and the status view drive
+// the progress of long exact calculations (the view may be null). The system
+// decimal separator is the one import and export use unless the command line
+// names another.
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, workflow::Clock& clock,
-                     workflow::StatusView* view, workflow::CalculationProgress** progressOut = nullptr);
+                     workflow::StatusView* view, workflow::CalculationProgress** progressOut = nullptr,
+                     char systemDecimalSeparator = '.');
 
 std::string usageText();
 
