@@ -76,15 +76,37 @@ std::vector<std::string> titleFields(std::string_view line, char delimiter)
     return fields;
 }
 
-// Raises the column's automatic decimals to those the value was written with,
-// as long as the value still fits in the digits a cell shows.
-void raiseAutoDecimals(DataTable& table, int column, Real value)
+void raiseAutoDecimals(DataTable& table, int column, const DecimalShape& shape)
 {
-    if (isMissing(value))
-        return;
-    const DecimalShape shape = shortestDecimalShape(value);
     if (shape.integerDigits + shape.decimals <= MaxShownDigits && shape.decimals > table.autoDecimals(column))
         table.setAutoDecimals(column, shape.decimals);
+}
+
+// Raises the column's automatic decimals to those of the value's shortest
+// text, as long as the value still fits in the digits a cell shows.
+void raiseAutoDecimals(DataTable& table, int column, Real value)
+{
+    if (!isMissing(value))
+        raiseAutoDecimals(table, column, shortestDecimalShape(value));
+}
+
+// The shape of a number as its text writes it, trailing zeros aside; the
+// same as the shortest text of the value read from it, found without the
+// cost of writing that text, except for the exponent form.
+DecimalShape textDecimalShape(std::string_view text, Real value)
+{
+    if (text.find_first_of("eE") != std::string_view::npos)
+        return shortestDecimalShape(value);
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.remove_prefix(1);
+    const size_t point = std::min(text.find('.'), text.size());
+    std::string_view whole = text.substr(0, point);
+    std::string_view decimals = point < text.size() ? text.substr(point + 1) : std::string_view();
+    while (!whole.empty() && whole.front() == '0')
+        whole.remove_prefix(1);
+    while (!decimals.empty() && decimals.back() == '0')
+        decimals.remove_suffix(1);
+    return {static_cast<int>(decimals.size()), std::max(static_cast<int>(whole.size()), 1)};
 }
 
 }  // namespace
@@ -284,7 +306,7 @@ TextTable readTextTable(std::string_view text, char systemDecimalSeparator)
                     token.text.erase(star, 1);
                 if (const auto value = parseNumber(token.text)) {
                     table.setValue(row, column, *value);
-                    raiseAutoDecimals(table, column, *value);
+                    raiseAutoDecimals(table, column, textDecimalShape(token.text, *value));
                 } else {
                     ++result.unreadableTokens;
                 }
