@@ -436,6 +436,10 @@ ImportResult copyBlock(const TextTable& source, const ImportOptions& options, Da
     ImportResult result;
     DataTable& table = target.table;
     const DataTable& from = source.table;
+    result.ok = true;
+    // Nothing to copy: the document's columns keep their titles and decimals.
+    if (source.columnsRead == 0 && from.isEmpty())
+        return result;
 
     int firstColumn = 0;
     int lastColumn = defaultImportOptions(source).toColumn;
@@ -464,7 +468,6 @@ ImportResult copyBlock(const TextTable& source, const ImportOptions& options, Da
         table.setMeanEntry(column, false);
         table.setColumnChanged(column, true);
     }
-    result.ok = true;
     return result;
 }
 

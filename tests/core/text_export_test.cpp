@@ -7,19 +7,6 @@
 namespace ombrix::core {
 namespace {
 
-TEST(TextExport, SeparatorByExtension)
-{
-    const struct {
-        const char* path;
-        char separator;
-    } cases[] = {
-        {"out.TXT", '\t'}, {"out.txt", '\t'}, {"dir.csv/out.Txt", '\t'}, {"out.CSV", ','},
-        {"out.text", ','}, {"txt", ','},      {"out.txt.csv", ','},      {".txt", '\t'},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(exportSeparatorFor(c.path), c.separator) << c.path;
-}
-
 TEST(TextExport, Arrangements)
 {
     DataTable table;
@@ -53,12 +40,6 @@ TEST(TextExport, Arrangements)
     DataTable untitled;
     untitled.setValue(0, 1, 7);
     EXPECT_EQ(exportDataText(untitled, {ExportArrangement::Standard, true, true, ',', '.'}), "\r\n,7\r\n");
-}
-
-TEST(TextExport, ReportLines)
-{
-    EXPECT_EQ(exportReportText({"Unpaired t test", "", "  P = 0.0034"}), "Unpaired t test\r\n\r\n  P = 0.0034\r\n");
-    EXPECT_EQ(exportReportText({}), "");
 }
 
 // Exported and imported again, every value comes back digit for digit, for
