@@ -1,4 +1,5 @@
 // ombrix-report: the command-line front end.
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -126,6 +127,16 @@ int main(int argc, char** argv)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
 
+    // The user's decimal separator for import and export. Numbers are written
+    // and read everywhere else in the C locale, so it is restored at once.
+    char decimalSeparator = '.';
+    if (std::setlocale(LC_NUMERIC, "")) {
+        const char* point = std::localeconv()->decimal_point;
+        if (point && (point[0] == ',' || point[0] == '.') && point[1] == '\0')
+            decimalSeparator = point[0];
+    }
+    std::setlocale(LC_NUMERIC, "C");
+
     ombrix::workflow::SteadyClock clock;
     ombrix::workflow::CalculationProgress* progress = nullptr;
     TerminalStatusView view(clock, ::isatty(STDERR_FILENO) == 1, progress);
@@ -134,7 +145,8 @@ int main(int argc, char** argv)
 #else
     const ombrix::cli::GraphWriter graphWriter;
 #endif
-    const int status = ombrix::cli::runReportCommand(args, std::cout, std::cerr, clock, &view, &progress, graphWriter);
+    const int status = ombrix::cli::runReportCommand(args, std::cout, std::cerr, clock, &view, &progress,
+                                                     decimalSeparator, graphWriter);
     view.clear();
     std::cout.flush();
     return status;

@@ -7,8 +7,11 @@
 #include "analyses/column_statistics.h"
 #include "analyses/report_chars.h"
 #include "cli/choice_setter.h"
+#include "core/atomic_file.h"
 #include "core/oxd_file.h"
 #include "graphs/chart_model.h"
+#include "core/text_export.h"
+#include "core/text_import.h"
 #include "workflow/dispatcher.h"
 #include "workflow/document_io.h"
 
@@ -25,6 +28,9 @@ struct Options {
     bool hasSelect = false;
     std::string save;
     std::string graph;
+    std::string exportData;
+    std::string exportReport;
+    char decimalSeparator = 0;  // 0: the locale's
     std::string file;
 };
 
@@ -86,6 +92,17 @@ std::string parse(const std::vector<std::string>& args, Options& options)
             if (!text || !isPictureName(*text))
                 return "--graph needs a file name ending in .svg, .png or .pdf";
             options.graph = *text;
+        } else if (arg == "--export-data" || arg == "--export-report") {
+            const std::string missing = arg + " needs a file name";
+            const std::string* text = value(missing.c_str());
+            if (!text || text->empty())
+                return missing;
+            (arg == "--export-data" ? options.exportData : options.exportReport) = *text;
+        } else if (arg == "--decimal-separator") {
+            const std::string* text = value("--decimal-separator needs '.' or ','");
+            if (!text || (*text != "." && *text != ","))
+                return "--decimal-separator needs '.' or ','";
+            options.decimalSeparator = (*text)[0];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else if (options.file.empty()) {
@@ -99,8 +116,9 @@ std::string parse(const std::vector<std::string>& args, Options& options)
     return {};
 }
 
-void printStatistics(const core::DataSet& dataSet, std::ostream& out)
+std::vector<std::string> statisticsLines(const core::DataSet& dataSet)
 {
+    std::vector<std::string> lines;
     const core::DataTable& table = dataSet.table;
     const int lastColumn = std::max(table.lastUsedColumn(), table.highestColumnWithData());
     analyses::StatisticsGridOptions options;
@@ -117,18 +135,62 @@ void printStatistics(const core::DataSet& dataSet, std::ostream& out)
                 line += analyses::statisticsGridCell(table, column, row, options);
             }
         }
-        out << line << '\n';
+        lines.push_back(line);
     }
+    return lines;
+}
+
+bool isDataFileName(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string extension = path.substr(path.size() - 4);
+    for (char& c : extension)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return extension == ".OXD";
+}
+
+// A delimited text file as the Import command reads it with the dialog's
+// defaults (every row and column, titles from the header lines), into a new
+// raw-data set. What the import left out is said on err.
+core::OpenResult importTextFile(const std::string& path, char decimalSeparator, std::ostream& err)
+{
+    core::OpenResult result;
+    const core::ImportText text = core::readImportFile(path);
+    if (!text.ok) {
+        result.message = text.message;
+        return result;
+    }
+    const core::TextTable table = core::readTextTable(text.text, decimalSeparator);
+    if (table.tooManyRows)
+        err << "ombrix-report: " << path << ": " << core::TooManyImportRowsMessage << '\n';
+    if (table.unreadableTokens > 0)
+        err << "ombrix-report: " << path << ": " << table.unreadableTokens
+            << (table.unreadableTokens == 1 ? " field was" : " fields were") << " not a number and left blank\n";
+    result.dataSet = std::make_unique<core::DataSet>();
+    result.dataSet->format = core::DataFormat::Raw;
+    core::copyIntoDataSet(table, core::defaultImportOptions(table), *result.dataSet);
+    return result;
+}
+
+std::string writeFile(const std::string& path, std::string_view text, std::ostream& err)
+{
+    const std::string error = core::replaceFileAtomically(path, text);
+    if (!error.empty())
+        err << "ombrix-report: " << path << ": " << error << '\n';
+    return error;
 }
 
 }  // namespace
 
 std::string usageText()
 {
-    std::string text = "Usage: ombrix-report [options] FILE.OXD\n"
+    std::string text = "Usage: ombrix-report [options] FILE\n"
                        "\n"
-                       "Opens an Ombrix data file, calculates the analysis its choices select and\n"
-                       "prints the report as the results step shows it.\n"
+                       "Opens an Ombrix data file (FILE.OXD), calculates the analysis its choices\n"
+                       "select and prints the report as the results step shows it. Any other FILE\n"
+                       "is imported as delimited text (numbers separated by tabs, semicolons,\n"
+                       "blanks or commas; header lines give the titles) into a new raw-data set.\n"
                        "\n"
                        "Options:\n"
                        "  --stats            print the column statistics grid instead (TAB between cells)\n"
@@ -139,6 +201,13 @@ std::string usageText()
                        "  --save OUT.OXD     write the data set with the changed choices to a new file\n"
                        "  --graph OUT.svg    also write the graph step's graph as a picture\n"
                        "                     (.svg, .png or .pdf)\n"
+                       "  --export-data OUT  write the table as text: TAB-separated for OUT.TXT,\n"
+                       "                     comma-separated otherwise, with the titles\n"
+                       "  --export-report OUT.TXT\n"
+                       "                     write the printed lines to a text file\n"
+                       "  --decimal-separator C\n"
+                       "                     the decimal separator ('.' or ',') for import and\n"
+                       "                     export; the default is the locale's\n"
                        "  --help             show this text\n"
                        "  --version          show the version\n"
                        "\n"
@@ -153,7 +222,7 @@ std::string usageText()
 
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, workflow::Clock& clock,
                      workflow::StatusView* view, workflow::CalculationProgress** progressOut,
-                     const GraphWriter& graphWriter)
+                     char systemDecimalSeparator, const GraphWriter& graphWriter)
 {
     Options options;
     if (const std::string error = parse(args, options); !error.empty()) {
@@ -174,7 +243,9 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         return ExitFailure;
     }
 
-    core::OpenResult opened = workflow::openDocument(options.file);
+    const char decimalSeparator = options.decimalSeparator != 0 ? options.decimalSeparator : systemDecimalSeparator;
+    core::OpenResult opened = isDataFileName(options.file) ? workflow::openDocument(options.file)
+                                                           : importTextFile(options.file, decimalSeparator, err);
     if (!opened.dataSet) {
         err << "ombrix-report: " << options.file << ": " << opened.message << '\n';
         return ExitFailure;
@@ -199,9 +270,10 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     int status = ExitReport;
     // The graph step calculates first, so the graph shows the current fit;
     // with --stats the report is calculated but not printed.
+    std::vector<std::string> lines;
     if (options.stats) {
         analyses::UpdateColumnStatistics(dataSet.table);
-        printStatistics(dataSet, out);
+        lines = statisticsLines(dataSet);
     }
     analyses::RegressionForGraph regression;
     if (!options.stats || !options.graph.empty()) {
@@ -217,9 +289,11 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
             if (outcome == workflow::CalculateOutcome::Message || target.reportCode != 0 || results->hasNoResult())
                 status = ExitMessage;
             for (int i = 0; i < results->indexedLineCount(); ++i)
-                out << analyses::stripMarks(results->line(i)) << '\n';
+                lines.push_back(analyses::stripMarks(results->line(i)));
         }
     }
+    for (const std::string& line : lines)
+        out << line << '\n';
 
     if (!options.graph.empty()) {
         const graphs::Chart chart = graphs::buildChart(dataSet, {}, regression);
@@ -228,6 +302,16 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
             return ExitFailure;
         }
     }
+
+    if (!options.exportData.empty()) {
+        core::ExportOptions exportOptions;
+        exportOptions.separator = core::exportSeparatorFor(options.exportData);
+        exportOptions.decimalSeparator = decimalSeparator == ',' ? ',' : '.';
+        if (!writeFile(options.exportData, core::exportDataText(dataSet.table, exportOptions), err).empty())
+            return ExitFailure;
+    }
+    if (!options.exportReport.empty() && !writeFile(options.exportReport, core::exportReportText(lines), err).empty())
+        return ExitFailure;
 
     if (!options.save.empty()) {
         const core::SaveResult saved = workflow::saveDocument(dataSet, options.save);

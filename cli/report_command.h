@@ -21,14 +21,17 @@ inline constexpr int ExitFailure = 2;  // the file cannot be read or the command
 // names (.svg, .png or .pdf); returns what went wrong, empty on success.
 using GraphWriter = std::function<std::string(const graphs::Chart& chart, const std::string& path)>;
 
-// ombrix-report: opens a data file as the Open command does, calculates as
-// the results step does and prints the report without its marks, one line
-// per report line. args excludes the program name. The clock and the status
-// view drive the progress of long exact calculations (the view may be null).
-// graphWriter draws --graph pictures; without one, --graph is refused.
+// ombrix-report: opens a data file as the Open command does (or imports a
+// delimited text file into a new raw-data set), calculates as the results
+// step does and prints the report without its marks, one line per report
+// line. args excludes the program name. The clock and the status view drive
+// the progress of long exact calculations (the view may be null). The system
+// decimal separator is the one import and export use unless the command line
+// names another. graphWriter draws --graph pictures; without one, --graph is
+// refused.
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, workflow::Clock& clock,
                      workflow::StatusView* view, workflow::CalculationProgress** progressOut = nullptr,
-                     const GraphWriter& graphWriter = {});
+                     char systemDecimalSeparator = '.', const GraphWriter& graphWriter = {});
 
 std::string usageText();
 

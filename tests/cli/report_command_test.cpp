@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/oxd_file.h"
+#include "core/text_import.h"
 #include "graphs/chart_model.h"
 #include "tests/support/golden_file.h"
 #include "workflow/document_io.h"
@@ -132,7 +133,8 @@ TEST(ReportCommand, CommandLineProblemsExitWithTwo)
         {{"--graph", "out.jpg", sleep}, "--graph needs a file name ending in .svg, .png or .pdf"},
         {{"--graph", "out.svg", sleep}, "this build draws no pictures"},  // no writer given
         {{"/no/such/file.OXD"}, "No such file or directory"},
-        {{std::string(OMBRIX_TEST_DATA_DIR) + "/cli/CMakeLists.txt"}, core::NotADataFileMessage},
+        {{"--decimal-separator", ";", sleep}, "--decimal-separator needs '.' or ','"},
+        {{"--export-data", sleep}, "--export-data needs a file name"},
     };
     for (const auto& c : cases) {
         const CommandRun r = run(c.args);
@@ -158,20 +160,21 @@ TEST(ReportCommand, GraphGoesToTheWriterAfterTheCalculation)
     workflow::SteadyClock clock;
     std::ostringstream out, err;
     const std::string xy = Examples + "/car_stopping_xy.OXD";
-    EXPECT_EQ(runReportCommand({"--graph", "fit.PNG", xy}, out, err, clock, nullptr, nullptr, writer), ExitReport);
+    EXPECT_EQ(runReportCommand({"--graph", "fit.PNG", xy}, out, err, clock, nullptr, nullptr, '.', writer), ExitReport);
     EXPECT_EQ(written, std::vector<std::string>{"fit.PNG Speed and stopping distance of cars"});
     EXPECT_EQ(seriesCount, 4u);  // points, line and the two edges of the band
     EXPECT_NE(out.str().find("Linear regression"), std::string::npos);
 
     std::ostringstream statsOut;
-    EXPECT_EQ(runReportCommand({"--stats", "--graph", "fit.svg", xy}, statsOut, err, clock, nullptr, nullptr, writer),
-              ExitReport);
+    EXPECT_EQ(
+        runReportCommand({"--stats", "--graph", "fit.svg", xy}, statsOut, err, clock, nullptr, nullptr, '.', writer),
+        ExitReport);
     EXPECT_EQ(seriesCount, 4u);
     EXPECT_EQ(statsOut.str().find("Linear regression"), std::string::npos);
 
     failure = "Permission denied";
     std::ostringstream failedErr;
-    EXPECT_EQ(runReportCommand({"--graph", "fit.pdf", xy}, out, failedErr, clock, nullptr, nullptr, writer),
+    EXPECT_EQ(runReportCommand({"--graph", "fit.pdf", xy}, out, failedErr, clock, nullptr, nullptr, '.', writer),
               ExitFailure);
     EXPECT_NE(failedErr.str().find("fit.pdf: Permission denied"), std::string::npos);
 }
@@ -237,6 +240,90 @@ TEST_F(ReportFiles, SaveKeepsTheChangedChoices)
         run({"--save", (dir / "no" / "such" / "dir.OXD").string(), Examples + "/sleep_paired.OXD"});
     EXPECT_EQ(failed.status, ExitFailure);
     EXPECT_NE(failed.err.find("No such file or directory"), std::string::npos);
+}
+
+std::string readAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(ReportFiles, TextFilesAreImported)
+{
+    std::string tooMany = "Count\n";
+    for (int i = 1; i <= core::MaxImportRows + 1; ++i)
+        tooMany += std::to_string(i % 2) + "\n";
+    const struct {
+        const char* name;
+        std::string content;
+        std::vector<std::string> options;
+        int status;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {"binary.dat", std::string("1\t2\n\0\0", 6), {}, ExitFailure, "", core::NotTextFileMessage},
+        {"lower.oxd", "Time,Dose\n1,2\n", {}, ExitFailure, "", core::NotADataFileMessage},
+        // Means by hand: (1 + 3) / 2 and 4 alone; NA and "-" are blank.
+        {"blanks.TXT",
+         "Trial\nA\tB\n1\t-\n3\tNA\n\t4\n",
+         {"--stats"},
+         ExitReport,
+         "\tA\tB\n\t\t\nMean\t2\t4\n",
+         "2 fields were not a number"},
+        {"rows.csv", tooMany, {"--stats"}, ExitReport, "Sample size (N)\t10000\n", core::TooManyImportRowsMessage},
+        {"comma.csv", "1;2,5\n3;4,5\n", {"--stats", "--decimal-separator", ","}, ExitReport, "Mean\t2\t3.5\n", ""},
+        {"empty.txt", "Nothing here\n", {}, ExitMessage, "Until you enter data", ""},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(dir / c.name, std::ios::binary) << c.content;
+        std::vector<std::string> args = c.options;
+        args.push_back((dir / c.name).string());
+        const CommandRun r = run(args);
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << c.name << ": " << r.out;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.name << ": " << r.err;
+    }
+}
+
+// An example exported as text and imported again has the same titles and
+// the same numbers: its statistics grid is the same line for line.
+TEST_F(ReportFiles, ExportedDataImportAgain)
+{
+    const std::string sleep = Examples + "/sleep_paired.OXD";
+    const CommandRun original = run({"--stats", sleep});
+    ASSERT_EQ(original.status, ExitReport);
+    const struct {
+        const char* name;
+        const char* separator;
+        const char* firstLines;
+    } cases[] = {
+        {"sleep.TXT", ".", "Student's sleep data\r\nDrug 1\tDrug 2\r\n0.7\t1.9\r\n"},
+        {"sleep.csv", ".", "Student's sleep data\r\nDrug 1,Drug 2\r\n0.7,1.9\r\n"},
+        {"sleep_comma.csv", ",", "Student's sleep data\r\nDrug 1;Drug 2\r\n0,7;1,9\r\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string exported = (dir / c.name).string();
+        ASSERT_EQ(run({"--decimal-separator", c.separator, "--export-data", exported, sleep}).status, ExitReport);
+        EXPECT_EQ(readAll(exported).rfind(c.firstLines, 0), 0u) << readAll(exported);
+        const CommandRun imported = run({"--decimal-separator", c.separator, "--stats", exported});
+        EXPECT_EQ(imported.out, original.out) << c.name;
+        EXPECT_EQ(imported.err, "") << c.name;
+    }
+    const CommandRun report = run({(dir / "sleep.TXT").string()});
+    EXPECT_EQ(report.out.rfind("Student's sleep data\n", 0), 0u) << report.out;
+}
+
+TEST_F(ReportFiles, ReportExportedLineByLine)
+{
+    const std::string out = (dir / "report.txt").string();
+    const CommandRun r = run({"--export-report", out, Examples + "/sleep_paired.OXD"});
+    ASSERT_EQ(r.status, ExitReport);
+    std::string expected;
+    for (const char c : r.out)
+        expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(readAll(out), expected);
+    EXPECT_EQ(run({"--export-report", (dir / "no" / "dir.txt").string(), Examples + "/sleep_paired.OXD"}).status,
+              ExitFailure);
 }
 
 }  // namespace
