@@ -139,6 +139,8 @@ QWidget* TAnalysisForm::buildDataPage()
     connect(m_summaryModel, &SummaryGridModel::edited, this, &TAnalysisForm::onEdited);
     connect(m_dataGrid, &DataGridView::clearRequested, this, &TAnalysisForm::clearSelection);
     connect(m_summaryGrid, &DataGridView::clearRequested, this, &TAnalysisForm::clearSelection);
+    connect(m_dataGrid, &DataGridView::copyRequested, this, &TAnalysisForm::copy);
+    connect(m_dataGrid, &DataGridView::pasteRequested, this, &TAnalysisForm::pasteCells);
     connect(m_dataGrid, &DataGridView::columnTitleEdited, this, &TAnalysisForm::onColumnTitleEdited);
     connect(m_dataGrid, &DataGridView::rowTitleEdited, this, &TAnalysisForm::onRowTitleEdited);
     connect(m_dataTabs, &QTabWidget::currentChanged, this, [this](int tab) {
@@ -438,33 +440,20 @@ void TAnalysisForm::selectAll()
 
 bool TAnalysisForm::canCopy() const
 {
-    return (m_step == Step::ColumnStats && m_statisticsStep) || (m_step == Step::Results && m_resultsStep) ||
-           (m_step == Step::Graph && m_graphStep);
+    return activeGrid() == m_dataGrid || (m_step == Step::ColumnStats && m_statisticsStep) ||
+           (m_step == Step::Results && m_resultsStep) || (m_step == Step::Graph && m_graphStep);
 }
 
 void TAnalysisForm::copy()
 {
-    if (m_step == Step::ColumnStats && m_statisticsStep)
+    if (m_dataGrid && activeGrid() == m_dataGrid)
+        copyDataCells();
+    else if (m_step == Step::ColumnStats && m_statisticsStep)
         m_statisticsStep->copy();
     else if (m_step == Step::Results && m_resultsStep)
         m_resultsStep->copy();
     else if (m_step == Step::Graph && m_graphStep)
         m_graphStep->copy();
-}
-
-bool TAnalysisForm::canExport() const
-{
-    return m_step == Step::Graph && m_graphStep;
-}
-
-void TAnalysisForm::exportCurrent()
-{
-    if (!canExport())
-        return;
-    // Beside the data file, named after it; the data folder for a new data set.
-    const QString folder = m_filePath.isEmpty() ? m_context.settings.dataFolder : QFileInfo(m_filePath).absolutePath();
-    const QString name = QFileInfo(documentName()).completeBaseName() + QStringLiteral(".png");
-    m_graphStep->exportGraph(folder.isEmpty() ? name : QDir(folder).filePath(name));
 }
 
 bool TAnalysisForm::canAppendToNotes() const

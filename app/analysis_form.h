@@ -120,9 +120,20 @@ public:
     void copy();
     bool canAppendToNotes() const;
     void appendToNotes();
-    // File > Export acts on the page shown: the graph as a picture.
+    // File > Export acts on the page shown: the data table as text (the
+    // "Export" dialog), the report as text lines, the graph as a picture.
     bool canExport() const;
     void exportCurrent();
+    // File > Import: a delimited text file into the data table at its
+    // current cell, through the "Import" dialog (not into a two-by-two table).
+    bool canImport() const;
+    void importData();
+    bool importFile(const QString& path);
+    // Edit > Paste and Transpose Paste on the data grid, from the clipboard's text.
+    bool canPaste() const;
+    void paste(bool transpose);
+    void pasteCells();
+    void transposePasteCells();
 
     // Views show the data set again after it was changed behind them.
     void refreshViews();
@@ -167,6 +178,10 @@ private:
     void onFormatChosen(core::DataFormat format);
     void onColumnTitleEdited(int column, const QString& title);
     void onRowTitleEdited(int row, const QString& title);
+    // The data grid's cells to the clipboard, with the titles the selection asks for.
+    void copyDataCells();
+    // The decimal separator of text exchanged with other programs.
+    char exchangeDecimalSeparator() const;
 
     std::unique_ptr<core::DataSet> m_dataSet;
     ShellContext& m_context;

@@ -1,5 +1,7 @@
 #include "app/asker.h"
 
+#include "app/data_exchange.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialog>
@@ -131,6 +133,21 @@ int DialogAsker::chooseItem(QWidget* parent, const QString& title, const QString
     bool ok = false;
     const QString chosen = QInputDialog::getItem(parent, title, label, items, current, false, &ok);
     return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
+bool DialogAsker::askCopyTitles(QWidget* parent, bool& rowTitles, bool& columnTitles)
+{
+    CopyTitlesDialog dialog(parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    rowTitles = dialog.rowTitles();
+    columnTitles = dialog.columnTitles();
+    return true;
+}
+
+bool DialogAsker::runDialog(QDialog& dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace ombrix::app

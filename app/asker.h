@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
 class QWidget;
 
 // Every question and message box of the shell goes through an Asker, so that
@@ -38,6 +39,10 @@ public:
     // One of items (the current one preselected); its index, or -1 when cancelled.
     virtual int chooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
                            int current) = 0;
+    // The "Copy to clipboard" question of a copied sheet; false on Cancel.
+    virtual bool askCopyTitles(QWidget* parent, bool& rowTitles, bool& columnTitles) = 0;
+    // A dialog of the program's own (Import, Export) run to its end; true on OK.
+    virtual bool runDialog(QDialog& dialog) = 0;
 };
 
 // The real dialogs.
@@ -53,6 +58,8 @@ public:
     NewFileChoice askNewFile(QWidget* parent) override;
     int chooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
                    int current) override;
+    bool askCopyTitles(QWidget* parent, bool& rowTitles, bool& columnTitles) override;
+    bool runDialog(QDialog& dialog) override;
 };
 
 }  // namespace ombrix::app

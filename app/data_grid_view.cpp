@@ -78,8 +78,32 @@ void DataGridView::fitColumn(int column, int minimum, int maximum)
     setColumnWidth(column, std::clamp(sizeHintForColumn(column), minimum, maximum));
 }
 
+bool DataGridView::event(QEvent* event)
+{
+    // Claimed before the window's shortcuts, which would not reach a grid
+    // that has the focus, and answered in keyPressEvent.
+    if (event->type() == QEvent::ShortcutOverride && state() != QAbstractItemView::EditingState) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableView::event(event);
+}
+
 void DataGridView::keyPressEvent(QKeyEvent* event)
 {
+    if (state() != QAbstractItemView::EditingState && event->matches(QKeySequence::Copy)) {
+        Q_EMIT copyRequested();
+        event->accept();
+        return;
+    }
+    if (state() != QAbstractItemView::EditingState && event->matches(QKeySequence::Paste)) {
+        Q_EMIT pasteRequested();
+        event->accept();
+        return;
+    }
     if (state() != QAbstractItemView::EditingState && model()) {
         const QModelIndex current = currentIndex();
         const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;

@@ -57,10 +57,15 @@ public:
 
 Q_SIGNALS:
     void clearRequested();
+    // Ctrl+C and Ctrl+V on the grid (not in an open editor): the window's
+    // Copy and Paste, not the view's copy of one cell.
+    void copyRequested();
+    void pasteRequested();
     void columnTitleEdited(int column, const QString& title);
     void rowTitleEdited(int row, const QString& title);
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;

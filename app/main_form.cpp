@@ -1,6 +1,9 @@
 #include "app/main_form.h"
 
+#include "app/data_grid_view.h"
+
 #include <QAction>
+#include <QClipboard>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
@@ -89,7 +92,7 @@ TMainForm::TMainForm(QSettings& settingsFile, workflow::CalculationProgress& pro
     : QMainWindow(parent)
     , m_settingsFile(settingsFile)
     , m_settings(readSettings(settingsFile, currentDefaults()))
-    , m_context{asker, progress, m_settings, typingDecimalSeparator()}
+    , m_context{asker, progress, m_settings, typingDecimalSeparator(), true, QString()}
     , m_mdi(new QMdiArea(this))
     , m_stepGroup(new QActionGroup(this))
     , m_stepLabel(new QLabel(this))
@@ -109,6 +112,8 @@ TMainForm::TMainForm(QSettings& settingsFile, workflow::CalculationProgress& pro
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &TMainForm::updateCommands);
     m_calculationWatch->setInterval(200);
     connect(m_calculationWatch, &QTimer::timeout, this, &TMainForm::whenCalculationEnds);
+    // Paste is offered while the clipboard holds text.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::updateCommands);
 
     resize(m_settings.windowSize);
     updateCommands();
@@ -197,10 +202,9 @@ void TMainForm::createActions()
     commandAction(Command::NewAnalysis)->setToolTip(tr("Start a new data set"));
 
     // Commands whose dialogs and engines come later stay visible but disabled.
-    for (const Command later :
-         {Command::PrinterSetup, Command::Print, Command::ImportData, Command::Cut, Command::Paste,
-          Command::TransposePaste, Command::DeleteCells, Command::InsertCells, Command::Transform,
-          Command::CombineVariables, Command::NumberFormat, Command::HelpContents, Command::HelpSearch, Command::Guide})
+    for (const Command later : {Command::PrinterSetup, Command::Print, Command::Cut, Command::DeleteCells,
+                                Command::InsertCells, Command::Transform, Command::CombineVariables,
+                                Command::NumberFormat, Command::HelpContents, Command::HelpSearch, Command::Guide})
         commandAction(later)->setEnabled(false);
 
     on(Command::NewFile, [this] { newDocument(); });
@@ -219,6 +223,9 @@ void TMainForm::createActions()
     onDocument(Command::ViewNotes, &TAnalysisForm::showNotes);
     onDocument(Command::Copy, &TAnalysisForm::copy);
     onDocument(Command::Export, &TAnalysisForm::exportCurrent);
+    onDocument(Command::ImportData, &TAnalysisForm::importData);
+    onDocument(Command::Paste, &TAnalysisForm::pasteCells);
+    onDocument(Command::TransposePaste, &TAnalysisForm::transposePasteCells);
     onDocument(Command::AppendToNotes, &TAnalysisForm::appendToNotes);
     onDocument(Command::Exclude, &TAnalysisForm::toggleExclusion);
 
@@ -373,6 +380,16 @@ void TMainForm::addDocument(TAnalysisForm* form)
     connect(form, &TAnalysisForm::documentStateChanged, this, &TMainForm::updateCommands);
     connect(form, &TAnalysisForm::saved, this, &TMainForm::addRecent);
     connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainForm::updateCommands); });
+    // The grid's own pop-up menu: the clipboard and cell commands of the menus.
+    if (DataGridView* grid = form->dataGrid()) {
+        auto* transposePaste = new QAction(tr("Transpose P&aste"), grid);
+        connect(transposePaste, &QAction::triggered, commandAction(Command::TransposePaste), &QAction::trigger);
+        connect(commandAction(Command::TransposePaste), &QAction::enabledChanged, transposePaste, &QAction::setEnabled);
+        transposePaste->setEnabled(commandAction(Command::TransposePaste)->isEnabled());
+        grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+        grid->addActions({commandAction(Command::Copy), commandAction(Command::Paste), transposePaste,
+                          commandAction(Command::Clear), commandAction(Command::Exclude)});
+    }
     if (!previous || (previousSub && previousSub->isMaximized()))
         sub->showMaximized();
     else
@@ -658,6 +675,9 @@ void TMainForm::updateCommands()
     // statistics grid and the report copy already.
     commandAction(Command::Copy)->setEnabled(open && form->canCopy());
     commandAction(Command::Export)->setEnabled(open && form->canExport());
+    commandAction(Command::ImportData)->setEnabled(open && form->canImport());
+    commandAction(Command::Paste)->setEnabled(open && form->canPaste());
+    commandAction(Command::TransposePaste)->setEnabled(open && form->canPaste());
     commandAction(Command::AppendToNotes)->setEnabled(open && form->canAppendToNotes());
     for (const Step step : AllSteps) {
         QAction* action = commandAction(stepCommandOf(step));

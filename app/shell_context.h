@@ -17,6 +17,8 @@ struct ShellContext {
     // Answering No to "is this number a data value?" for a column title turns
     // the question off until the program is started again.
     bool askAboutNumericTitles = true;
+    // The data table's last export file, proposed again until the program ends.
+    QString lastExportFile;
 };
 
 }  // namespace ombrix::app

@@ -1,8 +1,11 @@
 set(OMBRIX_APP_SHELL_SOURCES
   analysis_form.cpp
   analysis_form.h
+  analysis_form_exchange.cpp
   asker.cpp
   asker.h
+  data_exchange.cpp
+  data_exchange.h
   data_grid_view.cpp
   data_grid_view.h
   file_association.cpp

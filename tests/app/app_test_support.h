@@ -5,6 +5,7 @@
 // documents, typed data, input sent straight to a widget, and a main window
 // on a settings file of its own.
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -35,7 +37,10 @@ public:
     std::deque<bool> yesNo;
     std::deque<Answer> yesNoCancel;
     std::deque<QString> saveNames;
-    std::deque<int> choices;  // chooseItem answers; the current item when none is left
+    std::deque<int> choices;                       // chooseItem answers; the current item when none is left
+    std::deque<std::pair<bool, bool>> copyTitles;  // row and column titles; Cancel when none is left
+    // Plays the user's part in a dialog; without one the dialog is accepted as it opened.
+    std::function<void(QDialog&)> dialogScript;
 
     QStringList questions;  // every question asked, in order
     QStringList messages;   // every message shown, in order
@@ -64,6 +69,23 @@ public:
         return take(saveNames, QString());
     }
     NewFileChoice askNewFile(QWidget*) override { return NewFileChoice::Cancel; }
+    bool askCopyTitles(QWidget*, bool& rowTitles, bool& columnTitles) override
+    {
+        questions.append(QStringLiteral("Copy to clipboard"));
+        if (copyTitles.empty())
+            return false;
+        std::tie(rowTitles, columnTitles) = copyTitles.front();
+        copyTitles.pop_front();
+        return true;
+    }
+    bool runDialog(QDialog& dialog) override
+    {
+        if (dialogScript)
+            dialogScript(dialog);
+        else
+            dialog.accept();
+        return dialog.result() == QDialog::Accepted;
+    }
     int chooseItem(QWidget*, const QString&, const QString& label, const QStringList&, int current) override
     {
         questions.append(label);
