@@ -23,9 +23,6 @@ DataTable::DataTable(int rows, int columns)
     : m_rows(std::clamp(rows, 1, TableRows))
     , m_columns(std::clamp(columns, 1, TableColumns))
     , m_blocks(static_cast<size_t>((m_rows + BlockRows - 1) / BlockRows))
-    , m_auxiliary(static_cast<size_t>(m_rows), MissingValue)
-    , m_rowTitles(static_cast<size_t>(m_rows))
-    , m_hasRowTitle(static_cast<size_t>(m_rows), false)
 {
     m_columnChanged.fill(true);
     m_selected.fill(true);
@@ -137,7 +134,7 @@ Real DataTable::GetAnalysisValue(int row, int logicalColumn) const
 {
     const int physical = mappedColumn(logicalColumn);
     if (physical == AuxiliaryColumn)
-        return row >= 0 && row < m_rows ? m_auxiliary[row] : MissingValue;
+        return row >= 0 && row < static_cast<int>(m_auxiliary.size()) ? m_auxiliary[row] : MissingValue;
     if (!isValidCell(row, physical))
         return MissingValue;
     if (m_analysisMode && !m_selected[physical])
@@ -153,8 +150,11 @@ void DataTable::SetAnalysisValue(int row, int logicalColumn, Real value)
 {
     const int physical = mappedColumn(logicalColumn);
     if (physical == AuxiliaryColumn) {
-        if (row >= 0 && row < m_rows)
+        if (row >= 0 && row < m_rows) {
+            if (m_auxiliary.empty())
+                m_auxiliary.assign(static_cast<size_t>(m_rows), MissingValue);
             m_auxiliary[row] = value;
+        }
         return;
     }
     setValue(row, physical, value);
@@ -271,17 +271,27 @@ std::string DataTable::rowTitle(int row) const
 {
     if (row < 0 || row >= m_rows)
         return {};
-    return m_hasRowTitle[row] ? m_rowTitles[row] : defaultRowTitle(row);
+    return hasRowTitle(row) ? m_rowTitles->titles[static_cast<size_t>(row)] : defaultRowTitle(row);
 }
 
 void DataTable::setRowTitle(int row, std::string_view title)
 {
     if (row < 0 || row >= m_rows)
         return;
-    m_rowTitles[row] = truncatedText(title, MaxRowTitleLength);
-    m_hasRowTitle[row] = m_rowTitles[row] != defaultRowTitle(row);
-    if (!m_hasRowTitle[row])
-        m_rowTitles[row].clear();
+    std::string text = truncatedText(title, MaxRowTitleLength);
+    const bool typed = text != defaultRowTitle(row);
+    if (!typed && !hasRowTitle(row))
+        return;
+    if (!m_rowTitles) {
+        m_rowTitles = std::make_shared<RowTitles>();
+        m_rowTitles->titles.resize(static_cast<size_t>(m_rows));
+        m_rowTitles->typed.resize(static_cast<size_t>(m_rows), false);
+    } else if (m_rowTitles.use_count() > 1) {
+        m_rowTitles = std::make_shared<RowTitles>(*m_rowTitles);
+    }
+    const auto i = static_cast<size_t>(row);
+    m_rowTitles->typed[i] = typed;
+    m_rowTitles->titles[i] = typed ? std::move(text) : std::string();
 }
 
 void DataTable::setColumnTitle(int column, std::string_view title)
@@ -299,6 +309,39 @@ void DataTable::setSelected(int column, bool selected)
 void DataTable::setTitle(std::string_view title)
 {
     m_title = truncatedText(title, MaxTableTitleLength);
+}
+
+void DataTable::restoreContent(const DataTable& saved)
+{
+    // Tables of one document all have the same shape.
+    if (saved.m_rows != m_rows || saved.m_columns != m_columns)
+        return;
+    m_blocks = saved.m_blocks;
+    m_rowTitles = saved.m_rowTitles;
+    m_records = saved.m_records;
+    m_columnChanged = saved.m_columnChanged;
+    m_meanEntry = saved.m_meanEntry;
+    m_autoDecimals = saved.m_autoDecimals;
+    m_fixedDecimals = saved.m_fixedDecimals;
+    m_lastUsedRow = saved.m_lastUsedRow;
+    m_lastUsedColumn = saved.m_lastUsedColumn;
+    m_empty = saved.m_empty;
+    m_firstValue = saved.m_firstValue;
+    m_firstValueInColumnA = saved.m_firstValueInColumnA;
+    m_defaultWidth = saved.m_defaultWidth;
+    m_defaultDecimals = saved.m_defaultDecimals;
+    m_title = saved.m_title;
+}
+
+std::size_t DataTable::unsharedBytes(const DataTable& other) const
+{
+    std::size_t bytes = 0;
+    for (size_t i = 0; i < m_blocks.size(); ++i)
+        if (m_blocks[i] && (i >= other.m_blocks.size() || m_blocks[i] != other.m_blocks[i]))
+            bytes += sizeof(Block);
+    if (m_rowTitles && m_rowTitles != other.m_rowTitles)
+        bytes += m_rowTitles->titles.size() * sizeof(std::string);
+    return bytes;
 }
 
 bool inExponentRange(Real x)

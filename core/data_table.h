@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -130,7 +131,10 @@ public:
 
     // The row number ("1", "2", ...) until a title is typed.
     std::string rowTitle(int row) const;
-    bool hasRowTitle(int row) const { return row >= 0 && row < m_rows && m_hasRowTitle[row]; }
+    bool hasRowTitle(int row) const
+    {
+        return m_rowTitles && row >= 0 && row < m_rows && m_rowTitles->typed[static_cast<size_t>(row)];
+    }
     void setRowTitle(int row, std::string_view title);
     static std::string defaultRowTitle(int row) { return std::to_string(row + 1); }
 
@@ -148,6 +152,16 @@ public:
 
     const std::string& title() const { return m_title; }
     void setTitle(std::string_view title);
+
+    // Takes over everything the user edits from saved (cells, exclusion
+    // marks, titles, decimals, mean-entry and changed flags, column records,
+    // extents) and keeps what belongs to the current analysis: the selection,
+    // the analysis mode, the column map and the scratch column. Cell blocks
+    // are shared with saved, not copied.
+    void restoreContent(const DataTable& saved);
+    // Bytes of cell blocks this table holds that other does not share: what
+    // keeping this table beside other costs.
+    std::size_t unsharedBytes(const DataTable& other) const;
 
     // Cell text for the grid and the data file: exponent form (four significant
     // digits) for magnitudes above 1E7 or below 0.0001, else fixed notation with
@@ -180,9 +194,15 @@ private:
     int m_rows;
     int m_columns;
     std::vector<std::shared_ptr<Block>> m_blocks;
+    // Allocated when an analysis first writes to it.
     std::vector<Real> m_auxiliary;
-    std::vector<std::string> m_rowTitles;  // typed titles only
-    std::vector<bool> m_hasRowTitle;
+    // Typed row titles, null until the first one; shared between copies
+    // until one side writes, like the cell blocks.
+    struct RowTitles {
+        std::vector<std::string> titles;
+        std::vector<bool> typed;
+    };
+    std::shared_ptr<RowTitles> m_rowTitles;
     std::array<ColumnRecord, TableColumns + 1> m_records{};
     std::array<bool, TableColumns> m_columnChanged{};
     std::array<bool, TableColumns> m_meanEntry{};
