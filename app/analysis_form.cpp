@@ -20,11 +20,14 @@
 #include <QVBoxLayout>
 
 #include "app/data_grid_view.h"
+#include "app/edit_dialogs.h"
 #include "app/format_step.h"
 #include "app/grid_models.h"
+#include "app/grid_selection.h"
 #include "app/notes_window.h"
 #include "app/two_by_two_page.h"
 #include "core/cell_entry.h"
+#include "core/editing.h"
 #include "workflow/document_io.h"
 
 namespace ombrix::app {
@@ -33,6 +36,8 @@ namespace {
 
 constexpr int RawValuesTab = 0;
 constexpr int SummaryTab = 1;
+// Typing the table title key by key is one undo step.
+constexpr int TableTitleMergeKey = 1;
 
 // The hourglass while a file is written or read.
 class BusyCursor {
@@ -54,6 +59,8 @@ TAnalysisForm::TAnalysisForm(std::unique_ptr<core::DataSet> dataSet, ShellContex
     : QWidget(parent)
     , m_dataSet(dataSet ? std::move(dataSet) : std::make_unique<core::DataSet>())
     , m_context(context)
+    , m_history(*m_dataSet)
+    , m_outsideChanges(m_dataSet->modified)
     , m_steps(new QStackedWidget(this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -112,7 +119,7 @@ QWidget* TAnalysisForm::buildDataPage()
     connect(m_tableTitle, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_dataSet->table.setTitle(text.toStdString());
         m_dataSet->markChanged();
-        onEdited();
+        recordTableChange(tr("Table Title"), TableTitleMergeKey);
     });
 
     const EntryQuestions questions{[this](const std::string& question) {
@@ -135,8 +142,8 @@ QWidget* TAnalysisForm::buildDataPage()
     m_dataTabs->addTab(m_summaryGrid, tr("Mean, SD or SEM, and N"));
     gridLayout->addWidget(m_dataTabs, 1);
 
-    connect(m_dataModel, &DataGridModel::edited, this, &TAnalysisForm::onEdited);
-    connect(m_summaryModel, &SummaryGridModel::edited, this, &TAnalysisForm::onEdited);
+    connect(m_dataModel, &DataGridModel::edited, this, [this] { recordTableChange(tr("Typing")); });
+    connect(m_summaryModel, &SummaryGridModel::edited, this, [this] { recordTableChange(tr("Typing")); });
     connect(m_dataGrid, &DataGridView::clearRequested, this, &TAnalysisForm::clearSelection);
     connect(m_summaryGrid, &DataGridView::clearRequested, this, &TAnalysisForm::clearSelection);
     connect(m_dataGrid, &DataGridView::copyRequested, this, &TAnalysisForm::copy);
@@ -155,7 +162,7 @@ QWidget* TAnalysisForm::buildDataPage()
     });
 
     m_twoByTwoPage = new TwoByTwoPage(*m_dataSet, m_dataStack);
-    connect(m_twoByTwoPage, &TwoByTwoPage::edited, this, &TAnalysisForm::onEdited);
+    connect(m_twoByTwoPage, &TwoByTwoPage::edited, this, [this] { recordTableChange(tr("Typing")); });
 
     m_dataStack->addWidget(gridPage);
     m_dataStack->addWidget(m_twoByTwoPage);
@@ -344,6 +351,9 @@ bool TAnalysisForm::save(SaveMode mode)
     }
     m_context.settings.dataFolder = QFileInfo(path).absolutePath();
     m_filePath = path;
+    m_history.setClean();
+    m_outsideChanges = false;
+    syncModified();
     updateTitle();
     if (core::compatibilityWarningDue(*m_dataSet, result, m_context.settings.compatibilityWarning)) {
         if (m_context.asker.tellWithCheckBox(this, QString::fromUtf8(core::CompatibilityWarningMessage),
@@ -372,13 +382,18 @@ void TAnalysisForm::clearSelection()
         selection.select(grid->currentIndex(), grid->currentIndex());
 
     if (grid == m_summaryGrid) {
+        bool cleared = false;
+        ++m_compoundChange;
         for (const QItemSelectionRange& range : selection)
             for (int row = range.top(); row <= range.bottom(); ++row)
                 for (int column = range.left(); column <= range.right(); ++column) {
                     const QModelIndex cell = m_summaryModel->index(row, column);
                     if (!m_summaryModel->data(cell, Qt::EditRole).toString().isEmpty())
-                        m_summaryModel->setData(cell, QString(), Qt::EditRole);
+                        cleared = m_summaryModel->setData(cell, QString(), Qt::EditRole) || cleared;
                 }
+        --m_compoundChange;
+        if (cleared)
+            recordTableChange(tr("Clear"));
         return;
     }
 
@@ -399,7 +414,7 @@ void TAnalysisForm::clearSelection()
     }
     if (changed) {
         m_dataSet->markChanged();
-        onEdited();
+        recordTableChange(tr("Clear"));
     }
 }
 
@@ -408,14 +423,13 @@ void TAnalysisForm::clearAll()
     commitPendingEdits();
     if (isUntouched())
         return;
-    if (!m_context.asker.askYesNo(this, tr("Erase all the values and titles of this data table? This cannot be "
-                                           "undone.")))
+    if (!m_context.asker.askYesNo(this, tr("Erase all the values and titles of this data table?")))
         return;
     m_dataSet->table = core::DataTable();
     m_dataSet->twoByTwo = core::TwoByTwoRecord();
     m_dataSet->markChanged();
     refreshViews();
-    onEdited();
+    recordTableChange(tr("Clear All"));
 }
 
 void TAnalysisForm::selectColumn()
@@ -486,7 +500,7 @@ void TAnalysisForm::toggleExclusion()
     const core::DataTable& table = m_dataSet->table;
     m_dataModel->cellsChanged(block.firstRow, block.firstColumn, std::min(block.lastRow, table.lastUsedRow()),
                               std::min(block.lastColumn, table.lastUsedColumn()));
-    onEdited();
+    recordTableChange(tr("Exclude"));
 }
 
 void TAnalysisForm::showNotes()
@@ -496,6 +510,7 @@ void TAnalysisForm::showNotes()
         m_notesWindow->setDocumentName(documentName());
         connect(m_notesWindow, &NotesWindow::edited, this, [this] {
             m_dataSet->modified = true;
+            m_outsideChanges = true;
             updateTitle();
             Q_EMIT dataEdited();
         });
@@ -521,6 +536,8 @@ void TAnalysisForm::refreshViews()
 
 void TAnalysisForm::noteChange()
 {
+    m_outsideChanges = true;
+    m_dataSet->modified = true;
     onEdited();
 }
 
@@ -542,7 +559,9 @@ void TAnalysisForm::updateTitle()
 
 void TAnalysisForm::onFormatChosen(core::DataFormat format)
 {
+    const core::DataFormat before = m_dataSet->format;
     m_dataSet->chooseFormat(format);
+    m_outsideChanges = m_outsideChanges || format != before;
     showDataPageForFormat();
     onEdited();
 }
@@ -558,7 +577,7 @@ void TAnalysisForm::onColumnTitleEdited(int column, const QString& title)
                            m_context.askAboutNumericTitles, ask, ask);
     m_dataModel->columnChanged(column);
     m_dataModel->titlesChanged();
-    onEdited();
+    recordTableChange(tr("Column Title"));
 }
 
 void TAnalysisForm::onRowTitleEdited(int row, const QString& title)
@@ -569,7 +588,7 @@ void TAnalysisForm::onRowTitleEdited(int row, const QString& title)
     table.setRowTitle(row, title.toStdString());
     m_dataSet->markChanged();
     m_dataModel->titlesChanged();
-    onEdited();
+    recordTableChange(tr("Row Title"));
 }
 
 void TAnalysisForm::closeEvent(QCloseEvent* event)
@@ -597,6 +616,183 @@ void TAnalysisForm::closeEvent(QCloseEvent* event)
         m_notesWindow->close();
     m_closed = true;
     event->accept();
+}
+
+core::AskYesNo TAnalysisForm::yesNoQuestion()
+{
+    return [this](const std::string& question) {
+        return m_context.asker.askYesNo(this, QString::fromStdString(question));
+    };
+}
+
+void TAnalysisForm::recordTableChange(const QString& label, int mergeKey)
+{
+    if (m_compoundChange > 0)
+        return;
+    m_history.record(*m_dataSet, label.toStdString(), mergeKey);
+    syncModified();
+    onEdited();
+}
+
+void TAnalysisForm::syncModified()
+{
+    m_dataSet->modified = m_outsideChanges || !m_history.isClean();
+}
+
+bool TAnalysisForm::canEditCells() const
+{
+    return activeGrid() == m_dataGrid && !m_context.progress.calculating();
+}
+
+void TAnalysisForm::transformCells()
+{
+    if (!canEditCells())
+        return;
+    m_dataGrid->commitOpenEditor();
+    const GridSelectionShape shape = selectionShape(*m_dataGrid);
+    TransformDialog dialog(m_context.decimalSeparator, this);
+    if (!m_context.asker.runDialog(dialog))
+        return;
+    if (core::transformCells(*m_dataSet, shape.block, dialog.kind(), dialog.k(), yesNoQuestion()) !=
+        core::EditOutcome::Done)
+        return;
+    m_dataModel->everythingChanged();
+    recordTableChange(tr("Transform"));
+}
+
+void TAnalysisForm::combineVariables()
+{
+    if (!canEditCells())
+        return;
+    m_dataGrid->commitOpenEditor();
+    const GridSelectionShape shape = selectionShape(*m_dataGrid);
+    QStringList titles;
+    for (int c = 0; c < core::TableColumns; ++c)
+        titles.append(QString::fromStdString(m_dataSet->table.column(c).title));
+    CombineDialog dialog(shape.currentColumn, titles, this);
+    if (!m_context.asker.runDialog(dialog))
+        return;
+    core::combineColumns(*m_dataSet, shape.currentColumn, dialog.firstColumn(), dialog.op(), dialog.secondColumn());
+    m_dataModel->everythingChanged();
+    recordTableChange(tr("Combine Variables"));
+}
+
+void TAnalysisForm::numberFormat()
+{
+    if (!canEditCells())
+        return;
+    m_dataGrid->commitOpenEditor();
+    const GridSelectionShape shape = selectionShape(*m_dataGrid);
+    const core::ColumnRange columns = core::numberFormatColumns(shape.kind, shape.block, shape.currentColumn);
+    NumberFormatDialog dialog(QString::fromStdString(core::numberFormatLabel(shape.kind, columns)),
+                              core::sharedFixedDecimals(m_dataSet->table, columns), this);
+    if (!m_context.asker.runDialog(dialog))
+        return;
+    if (core::setColumnDecimals(*m_dataSet, columns, dialog.decimals()) != core::EditOutcome::Done)
+        return;
+    m_dataModel->everythingChanged();
+    recordTableChange(tr("Number Format"));
+}
+
+namespace {
+
+// Whole rows selected ask for entire rows, whole columns for entire columns.
+core::ShiftKind shiftKindFor(core::GridSelection selection)
+{
+    switch (selection) {
+    case core::GridSelection::WholeRows: return core::ShiftKind::EntireRows;
+    case core::GridSelection::WholeColumns: return core::ShiftKind::EntireColumns;
+    case core::GridSelection::Block:
+    case core::GridSelection::WholeSheet: break;
+    }
+    return core::ShiftKind::Cells;
+}
+
+}  // namespace
+
+void TAnalysisForm::insertCells()
+{
+    if (!canEditCells())
+        return;
+    m_dataGrid->commitOpenEditor();
+    const GridSelectionShape shape = selectionShape(*m_dataGrid);
+    ShiftDialog dialog(ShiftDialog::Mode::Insert, shiftKindFor(shape.kind), this);
+    if (!m_context.asker.runDialog(dialog))
+        return;
+    if (core::insertCells(*m_dataSet, shape.block, dialog.kind(), yesNoQuestion()) != core::EditOutcome::Done)
+        return;
+    m_dataModel->everythingChanged();
+    recordTableChange(tr("Insert"));
+}
+
+void TAnalysisForm::deleteCells()
+{
+    if (!canEditCells())
+        return;
+    m_dataGrid->commitOpenEditor();
+    const GridSelectionShape shape = selectionShape(*m_dataGrid);
+    ShiftDialog dialog(ShiftDialog::Mode::Delete, shiftKindFor(shape.kind), this);
+    if (!m_context.asker.runDialog(dialog))
+        return;
+    if (core::deleteCells(*m_dataSet, shape.block, dialog.kind()) != core::EditOutcome::Done)
+        return;
+    m_dataModel->everythingChanged();
+    recordTableChange(tr("Delete"));
+}
+
+bool TAnalysisForm::canUndo() const
+{
+    return m_history.canUndo() && !m_context.progress.calculating();
+}
+
+bool TAnalysisForm::canRedo() const
+{
+    return m_history.canRedo() && !m_context.progress.calculating();
+}
+
+QString TAnalysisForm::undoLabel() const
+{
+    return QString::fromStdString(m_history.undoLabel());
+}
+
+QString TAnalysisForm::redoLabel() const
+{
+    return QString::fromStdString(m_history.redoLabel());
+}
+
+void TAnalysisForm::undo()
+{
+    if (!canUndo())
+        return;
+    // What an open editor holds is a change of its own, taken back first.
+    commitPendingEdits();
+    if (m_history.undo(*m_dataSet))
+        afterHistoryMove();
+}
+
+void TAnalysisForm::redo()
+{
+    if (!canRedo())
+        return;
+    commitPendingEdits();
+    if (m_history.redo(*m_dataSet))
+        afterHistoryMove();
+}
+
+void TAnalysisForm::afterHistoryMove()
+{
+    syncModified();
+    refreshViews();
+    // The steps after data entry show the table as it is now.
+    if (m_step == Step::ColumnStats && m_statisticsStep == stepPage(m_step))
+        m_statisticsStep->enterStep();
+    else if (m_step == Step::ChooseTest && m_chooseTestStep == stepPage(m_step))
+        m_chooseTestStep->enterStep();
+    else if (m_step == Step::Results && m_resultsStep == stepPage(m_step))
+        m_resultsStep->enterStep();
+    else if (m_step == Step::Graph && m_graphStep == stepPage(m_step))
+        m_graphStep->enterStep();
+    Q_EMIT dataEdited();
 }
 
 }  // namespace ombrix::app

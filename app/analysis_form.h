@@ -11,7 +11,9 @@
 #include "analyses/results_buffer.h"
 #include "app/notes_window.h"
 #include "app/shell_context.h"
+#include "core/cell_entry.h"
 #include "core/data_set.h"
+#include "core/edit_history.h"
 
 class QLabel;
 class QLineEdit;
@@ -110,6 +112,15 @@ public:
     void selectRow();
     void selectAll();
     void toggleExclusion();
+    // The commands that reshape the data grid's selection (or current cell)
+    // through their dialogs: Transform, Combine Variables, Number Format,
+    // Insert and Delete cells. Only on the data grid.
+    bool canEditCells() const;
+    void transformCells();
+    void combineVariables();
+    void numberFormat();
+    void insertCells();
+    void deleteCells();
     void showNotes();
     // The notes changed outside the notes window.
     void notesChanged();
@@ -135,10 +146,22 @@ public:
     void pasteCells();
     void transposePasteCells();
 
+    // Undo and Redo of the table's changes: typing, titles, exclusion, Clear,
+    // paste, import and the editing commands, one step each, kept until the
+    // window closes. Undoing back to the saved table clears the modified
+    // flag unless something else (a choice, the notes) changed since.
+    bool canUndo() const;
+    bool canRedo() const;
+    QString undoLabel() const;
+    QString redoLabel() const;
+    void undo();
+    void redo();
+    const core::EditHistory& history() const { return m_history; }
+
     // Views show the data set again after it was changed behind them.
     void refreshViews();
-    // A step page changed the data set (a choice, the selection, the notes):
-    // the window shows it as modified and announces dataEdited.
+    // Something besides the table changed (a choice, the selection, the
+    // notes): the window shows it as modified and announces dataEdited.
     void noteChange();
 
     // The widgets, for the menus and the tests.
@@ -182,6 +205,16 @@ private:
     void copyDataCells();
     // The decimal separator of text exchanged with other programs.
     char exchangeDecimalSeparator() const;
+    core::AskYesNo yesNoQuestion();
+
+    // Every change of the table ends here: one undo step named label (a
+    // run of changes with the same non-zero mergeKey is one step), the
+    // modified flag, and the window announces the edit. Inside a change
+    // made of several smaller ones (m_compoundChange), only the whole records.
+    void recordTableChange(const QString& label, int mergeKey = 0);
+    void syncModified();
+    // The views and the step shown, after Undo or Redo put another table back.
+    void afterHistoryMove();
 
     std::unique_ptr<core::DataSet> m_dataSet;
     ShellContext& m_context;
@@ -190,6 +223,10 @@ private:
     QString m_filePath;
     int m_defaultNumber = 1;
     bool m_closed = false;
+    core::EditHistory m_history;
+    // A change outside the table since the last save, which no undo takes back.
+    bool m_outsideChanges = false;
+    int m_compoundChange = 0;
 
     Step m_step = Step::DataFormat;
     std::array<bool, StepCount> m_stepEnabled{true, true, true, true, true, true};

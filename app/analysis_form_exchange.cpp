@@ -13,57 +13,12 @@
 #include "app/data_exchange.h"
 #include "app/data_grid_view.h"
 #include "app/graph_step.h"
+#include "app/grid_selection.h"
 #include "app/grid_models.h"
 #include "core/atomic_file.h"
 #include "core/clipboard_text.h"
 
 namespace ombrix::app {
-
-namespace {
-
-// How the grid's selection was made, and its block (the current cell when
-// nothing is selected).
-struct GridSelectionShape {
-    core::GridSelection kind = core::GridSelection::Block;
-    core::CellBlock block;
-    int currentRow = 0;
-    int currentColumn = 0;
-};
-
-GridSelectionShape selectionShape(const DataGridView& grid)
-{
-    GridSelectionShape shape;
-    const QModelIndex current = grid.currentIndex();
-    shape.currentRow = current.isValid() ? current.row() : 0;
-    shape.currentColumn = current.isValid() ? current.column() : 0;
-    const QItemSelection selection = grid.selectionModel()->selection();
-    if (selection.isEmpty()) {
-        shape.block = {shape.currentRow, shape.currentColumn, shape.currentRow, shape.currentColumn};
-        return shape;
-    }
-    const int lastRow = grid.model()->rowCount() - 1;
-    const int lastColumn = grid.model()->columnCount() - 1;
-    shape.block = {lastRow, lastColumn, 0, 0};
-    bool allRows = true;
-    bool allColumns = true;
-    for (const QItemSelectionRange& range : selection) {
-        shape.block.firstRow = std::min(shape.block.firstRow, range.top());
-        shape.block.firstColumn = std::min(shape.block.firstColumn, range.left());
-        shape.block.lastRow = std::max(shape.block.lastRow, range.bottom());
-        shape.block.lastColumn = std::max(shape.block.lastColumn, range.right());
-        allRows = allRows && range.top() == 0 && range.bottom() == lastRow;
-        allColumns = allColumns && range.left() == 0 && range.right() == lastColumn;
-    }
-    if (allRows && allColumns)
-        shape.kind = core::GridSelection::WholeSheet;
-    else if (allRows)
-        shape.kind = core::GridSelection::WholeColumns;
-    else if (allColumns)
-        shape.kind = core::GridSelection::WholeRows;
-    return shape;
-}
-
-}  // namespace
 
 char TAnalysisForm::exchangeDecimalSeparator() const
 {
@@ -135,7 +90,7 @@ void TAnalysisForm::paste(bool transpose)
         return;
     m_dataSet->markChanged();
     m_dataModel->everythingChanged();
-    onEdited();
+    recordTableChange(transpose ? tr("Transpose Paste") : tr("Paste"));
     if (result.stoppedAtLastRow)
         m_context.asker.tell(this,
                              tr("The table ends at row 10000: the rows of the clipboard beyond it were not pasted."),
@@ -206,7 +161,7 @@ bool TAnalysisForm::importFile(const QString& path)
     m_dataModel->everythingChanged();
     refreshViews();
     goToStep(Step::EnterData);
-    onEdited();
+    recordTableChange(tr("Import"));
     return true;
 }
 

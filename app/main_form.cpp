@@ -160,6 +160,10 @@ void TMainForm::createActions()
     addCommand(Command::Export, tr("&Export..."));
     addCommand(Command::Exit, tr("E&xit Ombrix"), QKeySequence(Qt::ALT | Qt::Key_F4));
 
+    addCommand(Command::Undo, tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addCommand(Command::Redo, tr("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    commandAction(Command::Redo)
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addCommand(Command::Cut, tr("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
     addCommand(Command::Copy, tr("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
     addCommand(Command::Paste, tr("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -202,9 +206,8 @@ void TMainForm::createActions()
     commandAction(Command::NewAnalysis)->setToolTip(tr("Start a new data set"));
 
     // Commands whose dialogs and engines come later stay visible but disabled.
-    for (const Command later : {Command::PrinterSetup, Command::Print, Command::Cut, Command::DeleteCells,
-                                Command::InsertCells, Command::Transform, Command::CombineVariables,
-                                Command::NumberFormat, Command::HelpContents, Command::HelpSearch, Command::Guide})
+    for (const Command later : {Command::PrinterSetup, Command::Print, Command::Cut, Command::HelpContents,
+                                Command::HelpSearch, Command::Guide})
         commandAction(later)->setEnabled(false);
 
     on(Command::NewFile, [this] { newDocument(); });
@@ -228,6 +231,13 @@ void TMainForm::createActions()
     onDocument(Command::TransposePaste, &TAnalysisForm::transposePasteCells);
     onDocument(Command::AppendToNotes, &TAnalysisForm::appendToNotes);
     onDocument(Command::Exclude, &TAnalysisForm::toggleExclusion);
+    onDocument(Command::Transform, &TAnalysisForm::transformCells);
+    onDocument(Command::CombineVariables, &TAnalysisForm::combineVariables);
+    onDocument(Command::NumberFormat, &TAnalysisForm::numberFormat);
+    onDocument(Command::InsertCells, &TAnalysisForm::insertCells);
+    onDocument(Command::DeleteCells, &TAnalysisForm::deleteCells);
+    onDocument(Command::Undo, &TAnalysisForm::undo);
+    onDocument(Command::Redo, &TAnalysisForm::redo);
 
     on(Command::NextStep, [this] {
         if (TAnalysisForm* form = activeDocument(); form && !calculating())
@@ -285,6 +295,8 @@ void TMainForm::createMenus()
     m_recentSeparator = m_fileMenu->addSeparator();
 
     QMenu* edit = bar->addMenu(tr("&Edit"));
+    add(edit, {Command::Undo, Command::Redo});
+    edit->addSeparator();
     add(edit, {Command::Cut, Command::Copy, Command::Paste, Command::TransposePaste, Command::AppendToNotes});
     edit->addSeparator();
     add(edit, {Command::Clear, Command::ClearAll});
@@ -387,8 +399,16 @@ void TMainForm::addDocument(TAnalysisForm* form)
         connect(commandAction(Command::TransposePaste), &QAction::enabledChanged, transposePaste, &QAction::setEnabled);
         transposePaste->setEnabled(commandAction(Command::TransposePaste)->isEnabled());
         grid->setContextMenuPolicy(Qt::ActionsContextMenu);
-        grid->addActions({commandAction(Command::Copy), commandAction(Command::Paste), transposePaste,
-                          commandAction(Command::Clear), commandAction(Command::Exclude)});
+        const auto separator = [grid] {
+            auto* action = new QAction(grid);
+            action->setSeparator(true);
+            return action;
+        };
+        grid->addActions({commandAction(Command::Undo), separator(), commandAction(Command::Copy),
+                          commandAction(Command::Paste), transposePaste, commandAction(Command::Clear), separator(),
+                          commandAction(Command::InsertCells), commandAction(Command::DeleteCells), separator(),
+                          commandAction(Command::Exclude), commandAction(Command::Transform),
+                          commandAction(Command::NumberFormat)});
     }
     if (!previous || (previousSub && previousSub->isMaximized()))
         sub->showMaximized();
@@ -580,7 +600,7 @@ TAnalysisForm* TMainForm::duplicateActiveDocument()
     TAnalysisForm* duplicate = openDataFile(path, true);
     if (duplicate) {
         // Never saved: closing it asks before its content is lost.
-        duplicate->dataSet().modified = true;
+        duplicate->noteChange();
         duplicate->refreshViews();
         duplicate->goToStep(source->currentStep() == Step::DataFormat ? Step::DataFormat : Step::EnterData);
     }
@@ -679,6 +699,17 @@ void TMainForm::updateCommands()
     commandAction(Command::Paste)->setEnabled(open && form->canPaste());
     commandAction(Command::TransposePaste)->setEnabled(open && form->canPaste());
     commandAction(Command::AppendToNotes)->setEnabled(open && form->canAppendToNotes());
+    const bool cells = open && form->canEditCells();
+    for (const Command command : {Command::Transform, Command::CombineVariables, Command::NumberFormat,
+                                  Command::InsertCells, Command::DeleteCells})
+        commandAction(command)->setEnabled(cells);
+    // "Undo Transform": the menu names the step it takes back.
+    QAction* undo = commandAction(Command::Undo);
+    undo->setEnabled(open && form->canUndo());
+    undo->setText(undo->isEnabled() ? tr("&Undo %1").arg(form->undoLabel()) : tr("&Undo"));
+    QAction* redo = commandAction(Command::Redo);
+    redo->setEnabled(open && form->canRedo());
+    redo->setText(redo->isEnabled() ? tr("&Redo %1").arg(form->redoLabel()) : tr("&Redo"));
     for (const Step step : AllSteps) {
         QAction* action = commandAction(stepCommandOf(step));
         action->setEnabled(open && form->isStepEnabled(step));

@@ -33,6 +33,8 @@ enum class Command {
     ImportData,
     Export,
     Exit,
+    Undo,
+    Redo,
     Cut,
     Copy,
     Paste,

@@ -8,11 +8,15 @@ set(OMBRIX_APP_SHELL_SOURCES
   data_exchange.h
   data_grid_view.cpp
   data_grid_view.h
+  edit_dialogs.cpp
+  edit_dialogs.h
   file_association.cpp
   file_association.h
   format_step.cpp
   format_step.h
   grid_models.cpp
+  grid_selection.cpp
+  grid_selection.h
   grid_models.h
   main_form.cpp
   main_form.h
