@@ -48,6 +48,8 @@ TransformDialog::TransformDialog(char decimalSeparator, QWidget* parent)
     m_list = new QListWidget(this);
     for (int i = 0; i < core::TransformKindCount; ++i)
         m_list->addItem(QString::fromUtf8(core::transformListText(static_cast<core::TransformKind>(i))));
+    // Every transform in sight, without scrolling.
+    m_list->setMinimumHeight(m_list->sizeHintForRow(0) * core::TransformKindCount + 2 * m_list->frameWidth());
     pick->setBuddy(m_list);
     layout->addWidget(pick);
     layout->addWidget(m_list, 1);
@@ -58,6 +60,12 @@ TransformDialog::TransformDialog(char decimalSeparator, QWidget* parent)
     m_k->setMaxLength(10);
     m_k->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
     m_kLabel->setBuddy(m_k);
+    // The dialog keeps its size while K comes and goes with the choice.
+    for (QWidget* widget : {static_cast<QWidget*>(m_kLabel), static_cast<QWidget*>(m_k)}) {
+        QSizePolicy policy = widget->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        widget->setSizePolicy(policy);
+    }
     kRow->addWidget(m_kLabel);
     kRow->addWidget(m_k);
     kRow->addStretch(1);
