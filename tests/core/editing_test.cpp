@@ -64,38 +64,23 @@ TEST(TransformValue, ResultsAndImpossibleValues)
         Real y, k;
         std::optional<Real> expected;
     } cases[] = {
-        {Square, -3, 0, 9},
         {Square, Huge, 0, std::nullopt},  // beyond the range of Real
         {Log10, 1000, 0, 3},
         {Log10, 0, 0, std::nullopt},  // log of 0 counts as impossible
-        {Log10, -1, 0, std::nullopt},
-        {Ln, 1, 0, 0},
         {Ln, 0, 0, std::nullopt},
-        {TenToY, -2, 0, 0.01L},
         {TenToY, 5000, 0, std::nullopt},
-        {ExpY, 0, 0, 1},
         {ExpY, 12000, 0, std::nullopt},
-        {Reciprocal, 4, 0, 0.25L},
         {Reciprocal, 0, 0, std::nullopt},
         {Reciprocal, 1e-4940L, 0, std::nullopt},  // 1/Y would overflow
-        {SquareRoot, 2.25L, 0, 1.5L},
         {SquareRoot, -1, 0, std::nullopt},
         {Logit, 50, 100, 0},  // ln(50/50)
         {Logit, 75, 100, std::log(3.0L)},
-        {Logit, 0, 100, std::nullopt},
         {Logit, 100, 100, std::nullopt},
-        {Sine, std::numbers::pi_v<Real> / 2, 0, 1},
-        {Cosine, 0, 0, 1},
         {Tangent, std::numbers::pi_v<Real> / 4, 0, 1},
         {Arcsine, 1, 0, std::numbers::pi_v<Real> / 2},
         {Arcsine, -1.5L, 0, std::nullopt},
-        {Absolute, -2.5L, 0, 2.5L},
-        {TimesK, 2, 3, 6},
         {TimesK, Huge, Huge, std::nullopt},
-        {PlusK, 1, 2, 3},
         {PlusK, std::numeric_limits<Real>::max(), std::numeric_limits<Real>::max(), std::nullopt},
-        {MinusK, 1, 2, -1},
-        {DividedByK, 2, 4, 0.5L},
         {DividedByK, 2, 0, std::nullopt},
         {DividedByK, Huge, 1 / Huge, std::nullopt},
         {Square, MissingValue, 0, std::nullopt},  // a blank is never transformed
@@ -130,31 +115,17 @@ TEST(TransformCells, AsksBeforeErasingAndOnlyAYesChangesTheCells)
         DataSet dataSet;
         dataSet.table = DataTable(3, 1);
         load(dataSet.table, c.before);
+        dataSet.table.setMeanEntry(0, true);  // a number stored ends typed summary values
         std::vector<std::string> asked;
         const EditOutcome outcome = transformCells(dataSet, {0, 0, 2, 0}, c.kind, 0, answering(c.yes, asked));
         EXPECT_EQ(dump(dataSet.table), c.after) << transformListText(c.kind);
+        EXPECT_EQ(dataSet.table.meanEntry(0), outcome != EditOutcome::Done);
         EXPECT_EQ(outcome, c.asked && !c.yes ? EditOutcome::Declined : EditOutcome::Done);
         if (c.asked)
             EXPECT_EQ(asked, std::vector{impossibleTransformQuestion(c.asked)});
         else
             EXPECT_TRUE(asked.empty());
     }
-    EXPECT_EQ(impossibleTransformQuestion(1), "The transformation you have selected is mathematically impossible "
-                                              "with 1 of the values. These values will be erased. Continue?");
-}
-
-TEST(TransformCells, ANumberStoredEndsTypedSummaryValues)
-{
-    DataSet dataSet;
-    load(dataSet.table, {"4 4"});
-    dataSet.table.setMeanEntry(0, true);
-    dataSet.table.setMeanEntry(1, true);
-    dataSet.table.setAllColumnsChanged(false);
-    EXPECT_EQ(transformCells(dataSet, {0, 0, 0, 0}, SquareRoot, 0, nullptr), EditOutcome::Done);
-    EXPECT_FALSE(dataSet.table.meanEntry(0));
-    EXPECT_TRUE(dataSet.table.meanEntry(1));
-    EXPECT_TRUE(dataSet.table.columnChanged(0));
-    EXPECT_FALSE(dataSet.table.columnChanged(1));
 }
 
 TEST(CombineColumns, EachOperatorRowByRow)
@@ -166,9 +137,7 @@ TEST(CombineColumns, EachOperatorRowByRow)
         const char* title;
         std::vector<std::string> after;
     } cases[] = {
-        {CombineOperator::Plus, "A+B", {"6.00 2.00 8.00", "4.00 0.00 4.00", ". 5.00 1.00", "9.00 3.00 12.00"}},
         {CombineOperator::Minus, "A-B", {"6.00 2.00 4.00", "4.00 0.00 4.00", ". 5.00 1.00", "9.00 3.00 6.00"}},
-        {CombineOperator::Times, "A*B", {"6.00 2.00 12.00", "4.00 0.00 0.00", ". 5.00 1.00", "9.00 3.00 27.00"}},
         {CombineOperator::DividedBy, "A/B", {"6.00 2.00 3.00", "4.00 0.00 1.00", ". 5.00 1.00", "9.00 3.00 3.00"}},
     };
     for (const auto& c : cases) {
@@ -188,21 +157,16 @@ TEST(NumberFormat, ColumnsLabelAndOpeningState)
         GridSelection selection;
         CellBlock block;
         int current;
-        ColumnRange columns;
         const char* label;
     } cases[] = {
-        {GridSelection::WholeSheet, {0, 0, 10000, 51}, 3, {0, 51}, "For columns A-Z:"},
-        {GridSelection::WholeColumns, {0, 2, 10000, 4}, 3, {2, 4}, "For columns C-E:"},
-        {GridSelection::WholeColumns, {0, 27, 10000, 27}, 27, {27, 27}, "For column AB:"},
-        {GridSelection::Block, {3, 1, 5, 6}, 1, {1, 1}, "For column B:"},
-        {GridSelection::WholeRows, {3, 0, 3, 51}, 5, {5, 5}, "For column F:"},
+        {GridSelection::WholeSheet, {0, 0, 10000, 51}, 3, "For columns A-Z:"},
+        {GridSelection::WholeColumns, {0, 2, 10000, 4}, 3, "For columns C-E:"},
+        {GridSelection::WholeColumns, {0, 27, 10000, 27}, 27, "For column AB:"},
+        {GridSelection::Block, {3, 1, 5, 6}, 1, "For column B:"},
+        {GridSelection::WholeRows, {3, 0, 3, 51}, 5, "For column F:"},
     };
-    for (const auto& c : cases) {
-        const ColumnRange columns = numberFormatColumns(c.selection, c.block, c.current);
-        EXPECT_EQ(columns.first, c.columns.first) << c.label;
-        EXPECT_EQ(columns.last, c.columns.last) << c.label;
-        EXPECT_EQ(numberFormatLabel(c.selection, columns), c.label);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(numberFormatLabel(c.selection, numberFormatColumns(c.selection, c.block, c.current)), c.label);
 
     DataSet dataSet;
     EXPECT_EQ(sharedFixedDecimals(dataSet.table, {0, 51}), -1);  // all automatic: the automatic choice
@@ -235,18 +199,19 @@ TEST(InsertAndDelete, CellsRowsAndColumnsMoveWithTheirMarks)
         dataSet.table = DataTable(4, 4);
         load(dataSet.table, before);
         dataSet.table.setAllColumnsChanged(false);
-        std::vector<std::string> asked;
-        const EditOutcome outcome = c.insert ? insertCells(dataSet, middle, c.kind, answering(false, asked))
-                                             : deleteCells(dataSet, middle, c.kind);
+        // Nothing is lost (the last row is blank), so nothing is asked.
+        const EditOutcome outcome =
+            c.insert ? insertCells(dataSet, middle, c.kind, nullptr) : deleteCells(dataSet, middle, c.kind);
         EXPECT_EQ(outcome, EditOutcome::Done);
         EXPECT_EQ(dump(dataSet.table), c.after) << c.insert << static_cast<int>(c.kind);
-        EXPECT_TRUE(asked.empty());  // the last row was blank: nothing is lost
         EXPECT_TRUE(dataSet.table.columnChanged(1));
         EXPECT_EQ(dataSet.table.columnChanged(0), c.kind == ShiftKind::EntireRows);
         EXPECT_TRUE(dataSet.modified && dataSet.resultsStale);
     }
 }
 
+// Entire rows take their typed titles along (a default title stays the row
+// number); entire columns their titles, decimals and mean-entry flags.
 TEST(InsertAndDelete, TitlesFollowEntireRowsAndColumns)
 {
     DataSet dataSet;
@@ -254,30 +219,21 @@ TEST(InsertAndDelete, TitlesFollowEntireRowsAndColumns)
     table = DataTable(4, 4);
     load(table, {"1 2 3 ."});
     table.setRowTitle(0, "first");
-    table.setRowTitle(1, "second");
     table.setColumnTitle(1, "dose");
     table.setFixedDecimals(1, 3);
-    table.setMeanEntry(2, true);
+    table.setMeanEntry(1, true);
 
     insertCells(dataSet, {0, 0, 0, 0}, ShiftKind::EntireRows, nullptr);
-    EXPECT_EQ(table.rowTitle(0), "1");
-    EXPECT_EQ(table.rowTitle(1), "first");
-    EXPECT_EQ(table.rowTitle(2), "second");
-    EXPECT_EQ(table.rowTitle(3), "4");
+    EXPECT_EQ(table.rowTitle(0) + table.rowTitle(1) + table.rowTitle(2), "1first3");
     deleteCells(dataSet, {0, 0, 0, 0}, ShiftKind::EntireRows);
-    EXPECT_EQ(table.rowTitle(0), "first");
-    EXPECT_EQ(table.rowTitle(2), "3");
+    EXPECT_EQ(table.rowTitle(0) + table.rowTitle(1), "first2");
 
-    insertCells(dataSet, {0, 1, 0, 1}, ShiftKind::EntireColumns, nullptr);
-    EXPECT_EQ(table.column(1).title, "");
-    EXPECT_EQ(table.fixedDecimals(1), -1);
+    insertCells(dataSet, {0, 0, 0, 0}, ShiftKind::EntireColumns, nullptr);
     EXPECT_EQ(table.column(2).title, "dose");
     EXPECT_EQ(table.fixedDecimals(2), 3);
-    deleteCells(dataSet, {0, 0, 0, 0}, ShiftKind::EntireColumns);
-    EXPECT_EQ(table.column(1).title, "dose");
-    EXPECT_EQ(dump(table)[0], ". 2.00 3.00 .");
     EXPECT_TRUE(table.meanEntry(2));
-    EXPECT_FALSE(table.meanEntry(3));
+    EXPECT_EQ(table.column(1).title + table.column(0).title, "");
+    EXPECT_FALSE(table.meanEntry(1));
 }
 
 TEST(InsertAndDelete, ValuesPushedOutOfTheTableOnlyAfterAYes)
@@ -292,25 +248,19 @@ TEST(InsertAndDelete, ValuesPushedOutOfTheTableOnlyAfterAYes)
         {ShiftKind::EntireColumns, {0, 0, 0, 1}, 2},  // columns B and C: B1 and B4
         {ShiftKind::EntireColumns, {0, 2, 0, 2}, 0},  // column C was blank
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         for (const bool yes : {false, true}) {
             DataSet dataSet;
             dataSet.table = DataTable(4, 3);
             load(dataSet.table, {"1 9", "2 .", "3 .", "4 5"});
-            const int before = valuesLostByInsert(dataSet.table, c.block, c.kind);
-            EXPECT_EQ(before, c.lost);
-            std::vector<std::string> asked;
             const auto original = dump(dataSet.table);
+            std::vector<std::string> asked;
             const EditOutcome outcome = insertCells(dataSet, c.block, c.kind, answering(yes, asked));
-            if (before == 0) {
-                EXPECT_TRUE(asked.empty());
-                continue;
-            }
-            EXPECT_EQ(asked, std::vector{valuesLostQuestion(before)});
-            EXPECT_EQ(outcome, yes ? EditOutcome::Done : EditOutcome::Declined);
-            EXPECT_EQ(dump(dataSet.table) == original, !yes);
+            EXPECT_EQ(asked, c.lost ? std::vector{valuesLostQuestion(c.lost)} : std::vector<std::string>{});
+            EXPECT_EQ(outcome, yes || !c.lost ? EditOutcome::Done : EditOutcome::Declined);
+            if (outcome == EditOutcome::Declined)
+                EXPECT_EQ(dump(dataSet.table), original);
         }
-    }
 }
 
 }  // namespace
