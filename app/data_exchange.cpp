@@ -45,6 +45,8 @@ public:
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
         const core::DataTable& table = m_source.table;
@@ -74,6 +76,7 @@ QSpinBox* numberField(int highest, int value, QWidget* parent)
     auto* field = new QSpinBox(parent);
     field->setRange(1, highest);
     field->setValue(std::clamp(value, 1, highest));
+    field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 40);
     return field;
 }
 
@@ -147,9 +150,11 @@ ImportDialog::ImportDialog(const core::TextTable& source, const QString& fileNam
 
     m_message = new QLabel(this);
     m_message->setWordWrap(true);
-    if (source.unreadableTokens > 0)
-        m_message->setText(tr("%n value(s) in this file could not be read as numbers; they will be left blank.",
-                              nullptr, source.unreadableTokens));
+    if (source.unreadableTokens == 1)
+        m_message->setText(tr("1 value in this file could not be read as a number; it will be left blank."));
+    else if (source.unreadableTokens > 1)
+        m_message->setText(tr("%1 values in this file could not be read as numbers; they will be left blank.")
+                               .arg(source.unreadableTokens));
     m_message->setVisible(!m_message->text().isEmpty());
 
     auto* buttons =

@@ -1,5 +1,6 @@
 #include "app/results_viewer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -68,36 +69,8 @@ bool isWordCharacter(char32_t c)
 std::vector<ReportRun> reportLineRuns(std::string_view line)
 {
     std::vector<ReportRun> runs;
-    bool bold = false;
-    bool underline = false;
-    bool italic = false;
-    std::string pending;
-    int pendingColumn = 0;
-    int pendingWidth = 0;
-    auto flush = [&] {
-        if (pendingWidth > 0)
-            runs.push_back({QString::fromUtf8(pending.data(), static_cast<qsizetype>(pending.size())), pendingColumn,
-                            pendingWidth, bold, underline, italic});
-        pendingColumn += pendingWidth;
-        pending.clear();
-        pendingWidth = 0;
-    };
-    for (std::size_t pos = 0; pos < line.size();) {
-        const analyses::ReportChar c = analyses::reportCharAt(line, pos);
-        if (c.isMark) {
-            flush();
-            switch (line[pos]) {
-            case analyses::BoldMark: bold = !bold; break;
-            case analyses::UnderlineMark: underline = !underline; break;
-            default: italic = !italic; break;
-            }
-        } else {
-            pending.append(line.substr(pos, c.length));
-            ++pendingWidth;
-        }
-        pos += c.length;
-    }
-    flush();
+    for (const analyses::StyledRun& run : analyses::styledRuns(line))
+        runs.push_back({QString::fromStdString(run.text), run.column, run.width, run.bold, run.underline, run.italic});
     return runs;
 }
 
@@ -111,6 +84,7 @@ TResultsViewer::TResultsViewer(QWidget* parent)
     : QAbstractScrollArea(parent)
 {
     setObjectName(QStringLiteral("ResultsViewer1"));
+    setAccessibleName(tr("Results report"));
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
@@ -401,7 +375,14 @@ ReportPosition TResultsViewer::positionAt(const QPoint& point) const
 
 void TResultsViewer::moveCursor(ReportPosition to, bool extend, bool keepPreferredColumn)
 {
+    const int previousLine = m_cursor.line;
     m_cursor = clamped(to);
+    if (m_cursor.line != previousLine && readable()) {
+        // A screen reader reads the report line by line as the cursor moves.
+        setAccessibleDescription(QString::fromStdString(analyses::stripMarks(line(m_cursor.line))));
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
     if (!extend)
         m_anchor = m_cursor;
     if (!keepPreferredColumn)

@@ -80,33 +80,7 @@ bool isMarker(std::string_view line, std::string_view marker)
 // 8-bit files and are read as Latin-1. Control characters become spaces.
 std::string fileText(std::string_view line, int maxChars)
 {
-    std::string utf8;
-    bool valid = true;
-    for (size_t i = 0; i < line.size() && valid;) {
-        const auto b = static_cast<unsigned char>(line[i]);
-        size_t length = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || i + length > line.size()) {
-            valid = false;
-            break;
-        }
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(line[i + k]) & 0xC0) != 0x80)
-                valid = false;
-        i += length;
-    }
-    if (valid) {
-        utf8.assign(line);
-    } else {
-        for (const char ch : line) {
-            const auto b = static_cast<unsigned char>(ch);
-            if (b < 0x80) {
-                utf8 += ch;
-            } else {
-                utf8 += static_cast<char>(0xC0 | (b >> 6));
-                utf8 += static_cast<char>(0x80 | (b & 0x3F));
-            }
-        }
-    }
+    std::string utf8 = isValidUtf8(line) ? std::string(line) : latin1ToUtf8(line);
     for (char& ch : utf8)
         if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F)
             ch = ' ';

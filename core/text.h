@@ -16,6 +16,11 @@ std::string_view trimmedRight(std::string_view text);
 std::string truncatedText(std::string_view text, int maxChars);
 int characterCount(std::string_view text);
 
+// Text from files and the clipboard is UTF-8 when it is valid UTF-8, and
+// otherwise taken as Latin-1 (8-bit files of older programs) and converted.
+bool isValidUtf8(std::string_view bytes);
+std::string latin1ToUtf8(std::string_view bytes);
+
 // A number as a user types it: optional blanks, sign, digits, one '.', an
 // optional exponent. Anything else (empty text, letters, "inf", "nan", hex
 // notation, a value too large for the number type, the blank marker itself)
