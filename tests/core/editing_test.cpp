@@ -258,8 +258,7 @@ TEST(InsertAndDelete, ValuesPushedOutOfTheTableOnlyAfterAYes)
             const EditOutcome outcome = insertCells(dataSet, c.block, c.kind, answering(yes, asked));
             EXPECT_EQ(asked, c.lost ? std::vector{valuesLostQuestion(c.lost)} : std::vector<std::string>{});
             EXPECT_EQ(outcome, yes || !c.lost ? EditOutcome::Done : EditOutcome::Declined);
-            if (outcome == EditOutcome::Declined)
-                EXPECT_EQ(dump(dataSet.table), original);
+            EXPECT_TRUE(outcome != EditOutcome::Declined || dump(dataSet.table) == original);
         }
 }
 
