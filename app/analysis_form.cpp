@@ -36,8 +36,9 @@ namespace {
 
 constexpr int RawValuesTab = 0;
 constexpr int SummaryTab = 1;
-// Typing the table title key by key is one undo step.
+// Typing a title (or a two-by-two count) key by key is one undo step.
 constexpr int TableTitleMergeKey = 1;
+constexpr int TwoByTwoMergeKeys = 100;
 
 // The hourglass while a file is written or read.
 class BusyCursor {
@@ -164,7 +165,8 @@ QWidget* TAnalysisForm::buildDataPage()
     });
 
     m_twoByTwoPage = new TwoByTwoPage(*m_dataSet, m_dataStack);
-    connect(m_twoByTwoPage, &TwoByTwoPage::edited, this, [this] { recordTableChange(tr("Typing")); });
+    connect(m_twoByTwoPage, &TwoByTwoPage::edited, this,
+            [this](int field) { recordTableChange(tr("Typing"), TwoByTwoMergeKeys + field); });
 
     m_dataStack->addWidget(gridPage);
     m_dataStack->addWidget(m_twoByTwoPage);

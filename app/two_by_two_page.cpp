@@ -120,19 +120,19 @@ TwoByTwoPage::TwoByTwoPage(core::DataSet& dataSet, QWidget* parent)
     connect(m_tableTitle, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_dataSet.table.setTitle(text.toStdString());
         m_dataSet.markChanged();
-        Q_EMIT edited();
+        Q_EMIT edited(0);
     });
     for (int i = 0; i < 4; ++i) {
         connect(m_titles[i], &QLineEdit::textEdited, this, [this, i](const QString& text) {
             m_dataSet.twoByTwo.titles[i] = text.toStdString();
             m_dataSet.markChanged();
-            Q_EMIT edited();
+            Q_EMIT edited(1 + i);
         });
         connect(m_counts[i], &QLineEdit::textEdited, this, [this, i](const QString& text) {
             m_dataSet.twoByTwo.counts[i] = countValue(text);
             m_dataSet.markChanged();
             showTotals();
-            Q_EMIT edited();
+            Q_EMIT edited(5 + i);
         });
     }
     load();

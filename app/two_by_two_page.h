@@ -29,7 +29,9 @@ public:
     QString totalText(int which) const;
 
 Q_SIGNALS:
-    void edited();
+    // field: 0 the table title, 1 to 4 the titles, 5 to 8 the counts, so
+    // that what is typed into one field can be taken back as one change.
+    void edited(int field);
 
 private:
     void showTotals();

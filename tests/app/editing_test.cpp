@@ -8,7 +8,9 @@
 #include <QSpinBox>
 
 #include "app/edit_dialogs.h"
+#include "app/format_step.h"
 #include "app/grid_models.h"
+#include "app/two_by_two_page.h"
 #include "core/oxd_file.h"
 #include "tests/app/app_test_support.h"
 
@@ -105,6 +107,19 @@ TEST_F(EditingTest, ShiftDialogsOpenOnTheSelection)
     run(Command::InsertCells);
     EXPECT_TRUE(table().isBlank(0, 0));  // the cells of row 1 moved down
     EXPECT_EQ(table().value(2, 0), 2);
+}
+
+// A count typed key by key is one step, and Undo shows the page again.
+TEST_F(EditingTest, TwoByTwoCountTypedIsOneStep)
+{
+    form->goToStep(Step::DataFormat);
+    form->formatPage()->button(core::DataFormat::TwoByTwo)->click();
+    form->goToStep(Step::EnterData);
+    QLineEdit* a = form->twoByTwoPage()->countEditor(core::TwoByTwoRecord::A);
+    typeText(a, QStringLiteral("12"));
+    run(Command::Undo);
+    EXPECT_TRUE(a->text().isEmpty());
+    EXPECT_TRUE(isMissing(form->dataSet().twoByTwo.counts[core::TwoByTwoRecord::A]));
 }
 
 // Every kind of change, undone back to the opened file and redone to the
