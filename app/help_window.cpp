@@ -248,6 +248,20 @@ HelpWindow::HelpWindow(QWidget* parent)
             [this](QListWidgetItem* item) { showPage(item->data(Qt::UserRole).toString()); });
     connect(m_search, &QLineEdit::textChanged, this, &HelpWindow::search);
     connect(m_browser, &HelpBrowser::exampleRequested, this, &HelpWindow::exampleRequested);
+    connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::markPage);
+}
+
+void HelpWindow::markPage(const QUrl& page)
+{
+    // The browser announces a new page before source() returns it.
+    const QString file = page.fileName();
+    for (int i = 0; i < m_contents->count(); ++i)
+        if (m_contents->item(i)->data(Qt::UserRole).toString() == file) {
+            const QSignalBlocker quiet(m_contents);
+            m_contents->setCurrentRow(i);
+            return;
+        }
+    m_contents->clearSelection();
 }
 
 void HelpWindow::showPage(const QString& page)
@@ -291,6 +305,7 @@ void HelpWindow::fillContents(const QString& words)
         auto* item = new QListWidgetItem(QString::fromUtf8(page.title), m_contents);
         item->setData(Qt::UserRole, QLatin1String(page.file));
     }
+    markPage(m_browser->source());
 }
 
 HelpWindow* showHelpPage(QWidget* parent, const QString& page)

@@ -81,6 +81,8 @@ Q_SIGNALS:
 
 private:
     void fillContents(const QString& words);
+    // The contents list follows the page shown, links and Back included.
+    void markPage(const QUrl& page);
 
     HelpBrowser* m_browser;
     QListWidget* m_contents;

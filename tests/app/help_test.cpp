@@ -187,6 +187,9 @@ TEST_F(HelpWindowTest, F1OpensThePageOfEachStep)
         Q_EMIT f1->activated();
         ASSERT_NE(helpWindow(), nullptr);
         EXPECT_EQ(helpWindow()->currentPage().toStdString(), page);
+        const QListWidgetItem* listed = helpWindow()->contentsList()->currentItem();
+        ASSERT_NE(listed, nullptr);
+        EXPECT_EQ(listed->data(Qt::UserRole).toString(), QString::fromUtf8(page).section(QLatin1Char('#'), 0, 0));
     }
 }
 
