@@ -546,6 +546,9 @@ TAnalysisForm* TMainForm::openExample(const QString& name)
     form->setDefaultName(freeDefaultNumber());
     addDocument(form);
     form->goToStep(Step::EnterData);
+    // The link was followed in the help window: show what it opened.
+    raise();
+    activateWindow();
     return form;
 }
 
