@@ -87,4 +87,35 @@ std::string_view reportColumns(std::string_view plainLine, int from, int to)
     return plainLine.substr(begin, end - begin);
 }
 
+std::vector<StyledRun> styledRuns(std::string_view line)
+{
+    std::vector<StyledRun> runs;
+    StyledRun pending;
+    auto flush = [&] {
+        const int next = pending.column + pending.width;
+        if (pending.width > 0)
+            runs.push_back(pending);
+        pending.text.clear();
+        pending.column = next;
+        pending.width = 0;
+    };
+    for (std::size_t pos = 0; pos < line.size();) {
+        const ReportChar c = reportCharAt(line, pos);
+        if (c.isMark) {
+            flush();
+            switch (line[pos]) {
+            case BoldMark: pending.bold = !pending.bold; break;
+            case UnderlineMark: pending.underline = !pending.underline; break;
+            default: pending.italic = !pending.italic; break;
+            }
+        } else {
+            pending.text.append(line.substr(pos, c.length));
+            ++pending.width;
+        }
+        pos += c.length;
+    }
+    flush();
+    return runs;
+}
+
 }  // namespace ombrix::analyses

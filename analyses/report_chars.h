@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // How the bytes of a report are read back. Report text is UTF-8 (titles come
 // from the data set), and three byte values are style marks. The marks are
@@ -36,5 +37,21 @@ std::string stripMarks(std::string_view text);
 // Characters [from, to) of a line without marks, counted as the viewer counts
 // columns; columns past the end are clamped.
 std::string_view reportColumns(std::string_view plainLine, int from, int to);
+
+// A stretch of one style in a report line, marks removed: its text, the
+// column it starts at and the columns it takes.
+struct StyledRun {
+    std::string text;
+    int column = 0;
+    int width = 0;
+    bool bold = false;
+    bool underline = false;
+    bool italic = false;
+};
+
+// The styled runs of one stored report line. Every stored line is balanced
+// by itself, so each one starts plain; a mark left open at the end of a line
+// is simply closed there.
+std::vector<StyledRun> styledRuns(std::string_view line);
 
 }  // namespace ombrix::analyses

@@ -12,6 +12,7 @@
 #include "app/notes_window.h"
 #include "app/shell_context.h"
 #include "core/data_set.h"
+#include "graphs/print_document.h"
 
 class QLabel;
 class QLineEdit;
@@ -44,6 +45,13 @@ inline Step stepAt(int index)
 {
     return static_cast<Step>(index);
 }
+
+// What Print, Print Preview and Export as PDF put on paper: the header of
+// each page and the lines (or graph) of the page shown.
+struct PrintJob {
+    graphs::PrintHeader header;
+    graphs::PrintContent content;
+};
 
 // "DATASET" + n + ".OXD"
 QString defaultDocumentName(int number);
@@ -131,6 +139,9 @@ public:
     bool importFile(const QString& path);
     // Edit > Paste and Transpose Paste on the data grid, from the clipboard's text.
     bool canPaste() const;
+    // The page shown on paper: the data table, the statistics, the report or the graph.
+    bool canPrint() const;
+    PrintJob printJob() const;
     void paste(bool transpose);
     void pasteCells();
     void transposePasteCells();

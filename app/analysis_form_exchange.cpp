@@ -1,10 +1,12 @@
 // The data set window's exchange with other programs: Import of delimited
 // text, Export of the step shown, and Copy and Paste on the data grid.
 #include <QClipboard>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMimeData>
 
@@ -14,8 +16,10 @@
 #include "app/data_grid_view.h"
 #include "app/graph_step.h"
 #include "app/grid_models.h"
+#include "app/statistics_step.h"
 #include "core/atomic_file.h"
 #include "core/clipboard_text.h"
+#include "core/text.h"
 
 namespace ombrix::app {
 
@@ -258,6 +262,57 @@ void TAnalysisForm::exportCurrent()
         !error.empty())
         asker.tell(this, tr("The file could not be written."), MessageKind::Critical,
                    path + QLatin1Char('\n') + QString::fromStdString(error));
+}
+
+bool TAnalysisForm::canPrint() const
+{
+    return activeGrid() == m_dataGrid || m_step == Step::ColumnStats || m_step == Step::Results ||
+           m_step == Step::Graph;
+}
+
+PrintJob TAnalysisForm::printJob() const
+{
+    PrintJob job;
+    const core::DataTable& table = m_dataSet->table;
+    job.header.title = QString::fromStdString(table.title());
+    job.header.fileName = m_filePath.isEmpty() ? documentName() : QDir::toNativeSeparators(m_filePath);
+    job.header.date = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    job.content.renderOptions = renderOptionsFor(m_context.decimalSeparator);
+    // Wide enough for a report line; a table wider than this continues in
+    // further groups of columns.
+    constexpr int PrintedColumns = 100;
+    if (m_step == Step::Results) {
+        for (int i = 0; i < m_results.indexedLineCount(); ++i)
+            job.content.lines.emplace_back(m_results.line(i));
+    } else if (m_step == Step::Graph) {
+        job.content.chart = &m_graphStep->chart();
+    } else if (m_step == Step::ColumnStats) {
+        std::vector<std::vector<std::string>> cells;
+        const QString text = statisticsGridText(*m_dataSet, m_context.settings.decimalSeparator);
+        for (const QString& line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+            std::vector<std::string> row;
+            for (const QString& cell : line.split(QLatin1Char('\t')))
+                row.push_back(cell.toStdString());
+            cells.push_back(std::move(row));
+        }
+        job.content.lines = graphs::tableLines(cells, PrintedColumns);
+    } else {
+        const int lastColumn = std::max(table.lastUsedColumn(), 0);
+        std::vector<std::vector<std::string>> cells(1, std::vector<std::string>(1));
+        for (int column = 0; column <= lastColumn; ++column) {
+            const std::string& title = table.column(column).title;
+            cells[0].push_back(core::trimmed(title).empty() ? core::columnName(column) : title);
+        }
+        for (int row = 0; row <= table.lastUsedRow(); ++row) {
+            std::vector<std::string> cellsOfRow{table.rowTitle(row)};
+            for (int column = 0; column <= lastColumn; ++column)
+                cellsOfRow.push_back(table.FormatCell(column, table.value(row, column), table.isExcluded(row, column),
+                                                      core::CellDecimals::OfColumn));
+            cells.push_back(std::move(cellsOfRow));
+        }
+        job.content.lines = graphs::tableLines(cells, PrintedColumns);
+    }
+    return job;
 }
 
 }  // namespace ombrix::app

@@ -14,6 +14,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
@@ -25,7 +29,9 @@
 
 #include "app/about_dialog.h"
 #include "app/help_window.h"
+#include "core/atomic_file.h"
 #include "core/oxd_file.h"
+#include "graphs/print_document.h"
 #include "workflow/document_io.h"
 
 namespace ombrix::app {
@@ -157,8 +163,10 @@ void TMainForm::createActions()
     addCommand(Command::Close, tr("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W));
     addCommand(Command::Save, tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
     addCommand(Command::SaveAs, tr("Save &As..."));
-    addCommand(Command::PrinterSetup, tr("Printer Setup"));
-    addCommand(Command::Print, tr("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    addCommand(Command::PrinterSetup, tr("Printer Set&up..."));
+    addCommand(Command::Print, tr("&Print..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+    addCommand(Command::PrintPreview, tr("Print Pre&view..."));
+    addCommand(Command::ExportPdf, tr("Export as P&DF..."));
     addCommand(Command::ImportData, tr("&Import Data (text)..."));
     addCommand(Command::Export, tr("&Export..."));
     addCommand(Command::Exit, tr("E&xit Ombrix"), QKeySequence(Qt::ALT | Qt::Key_F4));
@@ -169,7 +177,7 @@ void TMainForm::createActions()
     addCommand(Command::TransposePaste, tr("T&ranspose Paste"));
     addCommand(Command::AppendToNotes, tr("Append to &Notes"));
     addCommand(Command::Clear, tr("Cl&ear"), QKeySequence(Qt::Key_Delete));
-    addCommand(Command::ClearAll, tr("Clear All"));
+    addCommand(Command::ClearAll, tr("C&lear All"));
     addCommand(Command::SelectColumn, tr("Select C&olumn"), QKeySequence(Qt::CTRL | Qt::Key_Space));
     addCommand(Command::SelectRow, tr("Select &Row"), QKeySequence(Qt::SHIFT | Qt::Key_Space));
     addCommand(Command::SelectAll, tr("Select &All"), QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -205,9 +213,8 @@ void TMainForm::createActions()
     commandAction(Command::NewAnalysis)->setToolTip(tr("Start a new data set"));
 
     // Commands whose dialogs and engines come later stay visible but disabled.
-    for (const Command later :
-         {Command::PrinterSetup, Command::Print, Command::Cut, Command::DeleteCells, Command::InsertCells,
-          Command::Transform, Command::CombineVariables, Command::NumberFormat})
+    for (const Command later : {Command::Cut, Command::DeleteCells, Command::InsertCells, Command::Transform,
+                                Command::CombineVariables, Command::NumberFormat})
         commandAction(later)->setEnabled(false);
 
     on(Command::NewFile, [this] { newDocument(); });
@@ -217,6 +224,10 @@ void TMainForm::createActions()
     on(Command::Save, [this] { saveActiveDocument(TAnalysisForm::SaveMode::Save); });
     on(Command::SaveAs, [this] { saveActiveDocument(TAnalysisForm::SaveMode::SaveAs); });
     on(Command::Exit, [this] { exitProgram(); });
+    on(Command::PrinterSetup, [this] { printerSetup(); });
+    on(Command::Print, [this] { printDocument(); });
+    on(Command::PrintPreview, [this] { printPreview(); });
+    on(Command::ExportPdf, [this] { exportPdf(); });
 
     onDocument(Command::Clear, &TAnalysisForm::clearSelection);
     onDocument(Command::ClearAll, &TAnalysisForm::clearAll);
@@ -286,7 +297,7 @@ void TMainForm::createMenus()
     m_fileMenu = bar->addMenu(tr("&File"));
     add(m_fileMenu, {Command::NewFile, Command::OpenFile, Command::Close, Command::Save, Command::SaveAs});
     m_fileMenu->addSeparator();
-    add(m_fileMenu, {Command::PrinterSetup, Command::Print});
+    add(m_fileMenu, {Command::PrinterSetup, Command::Print, Command::PrintPreview, Command::ExportPdf});
     m_fileMenu->addSeparator();
     add(m_fileMenu, {Command::ImportData, Command::Export});
     m_fileMenu->addSeparator();
@@ -713,6 +724,8 @@ void TMainForm::updateCommands()
     // statistics grid and the report copy already.
     commandAction(Command::Copy)->setEnabled(open && form->canCopy());
     commandAction(Command::Export)->setEnabled(open && form->canExport());
+    for (const Command command : {Command::Print, Command::PrintPreview, Command::ExportPdf})
+        commandAction(command)->setEnabled(open && form->canPrint());
     commandAction(Command::ImportData)->setEnabled(open && form->canImport());
     commandAction(Command::Paste)->setEnabled(open && form->canPaste());
     commandAction(Command::TransposePaste)->setEnabled(open && form->canPaste());
@@ -789,6 +802,69 @@ void TMainForm::closeEvent(QCloseEvent* event)
     m_settings.windowSize = (isMaximized() || isFullScreen()) ? normalGeometry().size() : size();
     writeSettings(m_settingsFile, m_settings);
     event->accept();
+}
+
+QPrinter& TMainForm::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void TMainForm::printerSetup()
+{
+    QPageSetupDialog dialog(&printer(), this);
+    dialog.exec();
+}
+
+void TMainForm::printDocument()
+{
+    TAnalysisForm* form = activeDocument();
+    if (!form || calculating() || !form->canPrint())
+        return;
+    QPrintDialog dialog(&printer(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const PrintJob job = form->printJob();
+    graphs::printPages(printer(), job.header, job.content);
+}
+
+void TMainForm::printPreview()
+{
+    TAnalysisForm* form = activeDocument();
+    if (!form || calculating() || !form->canPrint())
+        return;
+    const PrintJob job = form->printJob();
+    QPrintPreviewDialog preview(&printer(), this);
+    preview.setWindowTitle(tr("Print Preview - %1").arg(form->documentName()));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [&job](QPrinter* target) { graphs::printPages(*target, job.header, job.content); });
+    preview.exec();
+}
+
+bool TMainForm::exportPdf()
+{
+    TAnalysisForm* form = activeDocument();
+    if (!form || calculating() || !form->canPrint())
+        return false;
+    const QString folder = form->hasDefaultName() ? m_settings.dataFolder : QFileInfo(form->filePath()).absolutePath();
+    const QString proposed = QDir(folder.isEmpty() ? QDir::currentPath() : folder)
+                                 .filePath(QFileInfo(form->documentName()).completeBaseName() + QStringLiteral(".pdf"));
+    const QString path = m_context.asker.saveFileName(this, tr("Export as PDF"), proposed, tr("PDF document (*.pdf)"));
+    if (path.isEmpty())
+        return false;
+    const PrintJob job = form->printJob();
+    const QByteArray pdf = graphs::pagesPdf(job.header, job.content, printer().pageLayout().pageSize());
+    const std::string error = pdf.isEmpty()
+                                  ? std::string("The document could not be drawn.")
+                                  : core::replaceFileAtomically(QFile::encodeName(path).toStdString(),
+                                                                std::string_view(pdf.constData(), pdf.size()));
+    if (!error.empty()) {
+        m_context.asker.tell(this, tr("The PDF document could not be written."), MessageKind::Critical,
+                             path + QLatin1Char('\n') + QString::fromStdString(error));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace ombrix::app

@@ -16,6 +16,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QSettings;
 class QTimer;
 
@@ -30,6 +31,8 @@ enum class Command {
     SaveAs,
     PrinterSetup,
     Print,
+    PrintPreview,
+    ExportPdf,
     ImportData,
     Export,
     Exit,
@@ -122,6 +125,13 @@ public:
     // Exit: every document is asked to close, then the settings are written.
     void exitProgram();
 
+    // File > Print, Print Preview and Export as PDF: the page of the active
+    // document shown (report, graph, data table or statistics), paginated.
+    void printDocument();
+    void printPreview();
+    bool exportPdf();
+    void printerSetup();
+
     // A later start handed over a file name (possibly empty).
     void handOverReceived(const QString& fileName);
 
@@ -141,6 +151,7 @@ private:
     void updateCommands();
     void addRecent(const QString& path);
     void stepCommand(Step step);
+    QPrinter& printer();
     // Runs what had to wait for the end of a calculation.
     void whenCalculationEnds();
     bool calculating() const { return m_context.progress.calculating(); }
@@ -159,6 +170,7 @@ private:
     QLabel* m_stepLabel;
 
     QTimer* m_calculationWatch;
+    std::unique_ptr<QPrinter> m_printer;  // the page setup, kept for the session
     bool m_exitPending = false;
     QStringList m_pendingOpens;
 };

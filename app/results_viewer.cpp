@@ -68,36 +68,8 @@ bool isWordCharacter(char32_t c)
 std::vector<ReportRun> reportLineRuns(std::string_view line)
 {
     std::vector<ReportRun> runs;
-    bool bold = false;
-    bool underline = false;
-    bool italic = false;
-    std::string pending;
-    int pendingColumn = 0;
-    int pendingWidth = 0;
-    auto flush = [&] {
-        if (pendingWidth > 0)
-            runs.push_back({QString::fromUtf8(pending.data(), static_cast<qsizetype>(pending.size())), pendingColumn,
-                            pendingWidth, bold, underline, italic});
-        pendingColumn += pendingWidth;
-        pending.clear();
-        pendingWidth = 0;
-    };
-    for (std::size_t pos = 0; pos < line.size();) {
-        const analyses::ReportChar c = analyses::reportCharAt(line, pos);
-        if (c.isMark) {
-            flush();
-            switch (line[pos]) {
-            case analyses::BoldMark: bold = !bold; break;
-            case analyses::UnderlineMark: underline = !underline; break;
-            default: italic = !italic; break;
-            }
-        } else {
-            pending.append(line.substr(pos, c.length));
-            ++pendingWidth;
-        }
-        pos += c.length;
-    }
-    flush();
+    for (const analyses::StyledRun& run : analyses::styledRuns(line))
+        runs.push_back({QString::fromStdString(run.text), run.column, run.width, run.bold, run.underline, run.italic});
     return runs;
 }
 

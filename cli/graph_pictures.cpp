@@ -1,11 +1,16 @@
 #include "cli/graph_pictures.h"
 
+#include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
+#include <QSaveFile>
 
 #include <cstdio>
 #include <memory>
 
 #include "graphs/chart_renderer.h"
+#include "graphs/print_document.h"
 
 namespace ombrix::cli {
 
@@ -41,10 +46,11 @@ struct OffscreenQt {
 
 }  // namespace
 
-GraphWriter offscreenGraphWriter()
+DocumentWriters offscreenWriters()
 {
     auto qt = std::make_shared<OffscreenQt>();
-    return [qt](const graphs::Chart& chart, const std::string& path) -> std::string {
+    DocumentWriters writers;
+    writers.graph = [qt](const graphs::Chart& chart, const std::string& path) -> std::string {
         qt->start();
         const QString file = QString::fromStdString(path);
         const auto format = graphs::pictureFormatOf(file);
@@ -55,6 +61,24 @@ GraphWriter offscreenGraphWriter()
             return error.toStdString();
         return {};
     };
+    writers.pdf = [qt](const PrintedReport& report, const std::string& path) -> std::string {
+        qt->start();
+        graphs::PrintHeader header;
+        header.title = QString::fromStdString(report.title);
+        header.fileName = QFileInfo(QString::fromStdString(report.fileName)).fileName();
+        header.date = QLocale::c().toString(QDate::currentDate(), QStringLiteral("yyyy-MM-dd"));
+        graphs::PrintContent content;
+        content.lines = report.lines;
+        content.chart = report.chart;
+        const QByteArray pdf = graphs::pagesPdf(header, content);
+        if (pdf.isEmpty())
+            return "the document could not be drawn";
+        QSaveFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
+            return file.errorString().toStdString();
+        return {};
+    };
+    return writers;
 }
 
 }  // namespace ombrix::cli

@@ -4,8 +4,9 @@
 
 namespace ombrix::cli {
 
-// The --graph writer of the desktop build: starts Qt without a display the
-// first time a picture is asked for and draws it as the graph step does.
-GraphWriter offscreenGraphWriter();
+// The --graph and --pdf writers of the desktop build: they start Qt without
+// a display the first time a picture is asked for and draw it as the graph
+// step and the Export as PDF command do.
+DocumentWriters offscreenWriters();
 
 }  // namespace ombrix::cli

@@ -141,12 +141,12 @@ int main(int argc, char** argv)
     ombrix::workflow::CalculationProgress* progress = nullptr;
     TerminalStatusView view(clock, ::isatty(STDERR_FILENO) == 1, progress);
 #ifdef OMBRIX_WITH_GRAPHS
-    const ombrix::cli::GraphWriter graphWriter = ombrix::cli::offscreenGraphWriter();
+    const ombrix::cli::DocumentWriters writers = ombrix::cli::offscreenWriters();
 #else
-    const ombrix::cli::GraphWriter graphWriter;
+    const ombrix::cli::DocumentWriters writers;
 #endif
-    const int status = ombrix::cli::runReportCommand(args, std::cout, std::cerr, clock, &view, &progress,
-                                                     decimalSeparator, graphWriter);
+    const int status =
+        ombrix::cli::runReportCommand(args, std::cout, std::cerr, clock, &view, &progress, decimalSeparator, writers);
     view.clear();
     std::cout.flush();
     return status;

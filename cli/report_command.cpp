@@ -28,21 +28,29 @@ struct Options {
     bool hasSelect = false;
     std::string save;
     std::string graph;
+    std::string pdf;
     std::string exportData;
     std::string exportReport;
     char decimalSeparator = 0;  // 0: the locale's
     std::string file;
 };
 
-// The picture formats --graph writes, by the file name's extension.
-bool isPictureName(const std::string& path)
+// A file name's extension in lower case, empty when it has none.
+std::string lowerSuffix(const std::string& path)
 {
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
-        return false;
+        return {};
     std::string suffix = path.substr(dot + 1);
     std::transform(suffix.begin(), suffix.end(), suffix.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return suffix;
+}
+
+// The picture formats --graph writes, by the file name's extension.
+bool isPictureName(const std::string& path)
+{
+    const std::string suffix = lowerSuffix(path);
     return suffix == "svg" || suffix == "png" || suffix == "pdf";
 }
 
@@ -87,6 +95,11 @@ std::string parse(const std::vector<std::string>& args, Options& options)
             if (!text || text->empty())
                 return "--save needs a file name";
             options.save = *text;
+        } else if (arg == "--pdf") {
+            const std::string* text = value("--pdf needs a file name ending in .pdf");
+            if (!text || lowerSuffix(*text) != "pdf")
+                return "--pdf needs a file name ending in .pdf";
+            options.pdf = *text;
         } else if (arg == "--graph") {
             const std::string* text = value("--graph needs a file name ending in .svg, .png or .pdf");
             if (!text || !isPictureName(*text))
@@ -201,6 +214,7 @@ std::string usageText()
                        "  --save OUT.OXD     write the data set with the changed choices to a new file\n"
                        "  --graph OUT.svg    also write the graph step's graph as a picture\n"
                        "                     (.svg, .png or .pdf)\n"
+                       "  --pdf OUT.pdf      also write the report followed by the graph as a PDF\n"
                        "  --export-data OUT  write the table as text: TAB-separated for OUT.TXT,\n"
                        "                     comma-separated otherwise, with the titles\n"
                        "  --export-report OUT.TXT\n"
@@ -222,7 +236,7 @@ std::string usageText()
 
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, workflow::Clock& clock,
                      workflow::StatusView* view, workflow::CalculationProgress** progressOut,
-                     char systemDecimalSeparator, const GraphWriter& graphWriter)
+                     char systemDecimalSeparator, const DocumentWriters& writers)
 {
     Options options;
     if (const std::string error = parse(args, options); !error.empty()) {
@@ -238,8 +252,9 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         return ExitReport;
     }
 
-    if (!options.graph.empty() && !graphWriter) {
-        err << "ombrix-report: --graph: this build draws no pictures (it was built without Qt)\n";
+    if ((!options.graph.empty() && !writers.graph) || (!options.pdf.empty() && !writers.pdf)) {
+        err << "ombrix-report: " << (options.graph.empty() ? "--pdf" : "--graph")
+            << ": this build draws no pictures (it was built without Qt)\n";
         return ExitFailure;
     }
 
@@ -276,7 +291,8 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         lines = statisticsLines(dataSet);
     }
     analyses::RegressionForGraph regression;
-    if (!options.stats || !options.graph.empty()) {
+    std::vector<std::string> markedLines;  // for --pdf, with their bold, underline and italic
+    if (!options.stats || !options.graph.empty() || !options.pdf.empty()) {
         auto results = std::make_unique<analyses::ResultsBuffer>();
         workflow::CalculationProgress progress(clock);
         if (progressOut)
@@ -291,15 +307,29 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
             for (int i = 0; i < results->indexedLineCount(); ++i)
                 lines.push_back(analyses::stripMarks(results->line(i)));
         }
+        for (int i = 0; i < results->indexedLineCount(); ++i)
+            markedLines.emplace_back(results->line(i));
     }
     for (const std::string& line : lines)
         out << line << '\n';
 
-    if (!options.graph.empty()) {
+    if (!options.graph.empty() || !options.pdf.empty()) {
         const graphs::Chart chart = graphs::buildChart(dataSet, {}, regression);
-        if (const std::string error = graphWriter(chart, options.graph); !error.empty()) {
-            err << "ombrix-report: " << options.graph << ": " << error << '\n';
-            return ExitFailure;
+        if (!options.graph.empty()) {
+            if (const std::string error = writers.graph(chart, options.graph); !error.empty()) {
+                err << "ombrix-report: " << options.graph << ": " << error << '\n';
+                return ExitFailure;
+            }
+        }
+        if (!options.pdf.empty()) {
+            // The report as the results step shows it (or the statistics
+            // printed), then the graph.
+            const PrintedReport report{options.stats ? lines : markedLines, &chart, dataSet.table.title(),
+                                       options.file};
+            if (const std::string error = writers.pdf(report, options.pdf); !error.empty()) {
+                err << "ombrix-report: " << options.pdf << ": " << error << '\n';
+                return ExitFailure;
+            }
         }
     }
 

@@ -5,10 +5,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
 
+#include "analyses/report_chars.h"
 #include "app/data_exchange.h"
 #include "app/grid_models.h"
 #include "core/clipboard_text.h"
@@ -157,6 +160,37 @@ TEST_F(DataExchangeTest, ExportRoundTripAndReport)
     QFile report(path(QStringLiteral("report.txt")));
     ASSERT_TRUE(report.open(QIODevice::ReadOnly));
     EXPECT_TRUE(report.readAll().contains("\r\n"));
+}
+
+// Export as PDF writes the page shown: the report's lines as text a PDF
+// reader finds, and the data table in its columns with the titles.
+TEST_F(DataExchangeTest, ExportAsPdfOfTheStepShown)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const auto pdfText = [](const QString& file) {
+        QProcess extract;
+        extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        extract.waitForFinished(20000);
+        return QString::fromUtf8(extract.readAllStandardOutput());
+    };
+    TAnalysisForm* sleep = mainForm->openFileByName(example("sleep_paired.OXD"));
+    ASSERT_NE(sleep, nullptr);
+    ASSERT_TRUE(sleep->goToStep(Step::Results));
+    asker.saveNames = {path(QStringLiteral("report.pdf")), path(QStringLiteral("table.pdf"))};
+    ASSERT_TRUE(mainForm->exportPdf());
+    const QString report = pdfText(path(QStringLiteral("report.pdf")));
+    for (int i = 0; i < sleep->resultsBuffer().indexedLineCount(); ++i) {
+        const QString line = QString::fromStdString(analyses::stripMarks(sleep->resultsBuffer().line(i))).simplified();
+        if (!line.isEmpty()) {
+            EXPECT_TRUE(report.simplified().contains(line)) << line.toStdString();
+        }
+    }
+    ASSERT_TRUE(sleep->goToStep(Step::EnterData));
+    ASSERT_TRUE(mainForm->exportPdf());
+    const QString table = pdfText(path(QStringLiteral("table.pdf")));
+    EXPECT_TRUE(table.contains(QStringLiteral("Drug 1")) && table.contains(QStringLiteral("Drug 2")));
+    EXPECT_TRUE(table.contains(QStringLiteral("Page 1 of 1")));
 }
 
 }  // namespace

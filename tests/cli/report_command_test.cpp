@@ -152,7 +152,8 @@ TEST(ReportCommand, GraphGoesToTheWriterAfterTheCalculation)
     std::vector<std::string> written;
     std::size_t seriesCount = 0;
     std::string failure;
-    const GraphWriter writer = [&](const graphs::Chart& chart, const std::string& path) {
+    DocumentWriters writer;
+    writer.graph = [&](const graphs::Chart& chart, const std::string& path) {
         written.push_back(path + " " + chart.title.at(0));
         seriesCount = chart.series.size();
         return failure;

@@ -1,6 +1,10 @@
 #include "graphs/chart_renderer.h"
+#include "graphs/print_document.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
@@ -11,6 +15,7 @@
 
 #include <filesystem>
 
+#include "analyses/report_chars.h"
 #include "analyses/results_buffer.h"
 #include "core/oxd_file.h"
 #include "tests/support/golden_file.h"
@@ -130,6 +135,58 @@ TEST(ChartRender, AwkwardChartsStillDraw)
         EXPECT_EQ(image.size(), QSize(300, 200));
         EXPECT_FALSE(svgTexts(chartSvg(chart, QSize(300, 200), {})).isNull());
     }
+}
+
+// Tables for print: columns aligned, and those beyond the width in further
+// groups that repeat the first column.
+TEST(PrintDocument, TableLinesFitTheWidth)
+{
+    const std::vector<std::vector<std::string>> cells = {
+        {"", "Dose", "Response", "Weight"}, {"1", "0.5", "12.25", "70"}, {"10", "20.0", "8", ""}};
+    EXPECT_EQ(tableLines(cells, 80), (std::vector<std::string>{"    Dose  Response  Weight",
+                                                               "1    0.5     12.25      70", "10  20.0         8"}));
+    EXPECT_EQ(tableLines(cells, 18),
+              (std::vector<std::string>{"    Dose  Response", "1    0.5     12.25", "10  20.0         8", "",
+                                        "    Weight", "1       70", "10"}));
+    EXPECT_TRUE(tableLines({}, 80).empty());
+}
+
+// A long report paginates: every line is in the PDF's own text, in order,
+// once, with "Page k of n" on each page, and the graph on a last page.
+TEST(PrintDocument, LongReportPaginatesAsSearchableText)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    PrintContent content;
+    const std::string bold(1, analyses::BoldMark);
+    const std::string underline(1, analyses::UnderlineMark);
+    for (int i = 1; i <= 150; ++i)
+        content.lines.push_back("Line " + std::to_string(i) + " of the report " + bold + "bold" + bold + " and " +
+                                underline + "underlined" + underline);
+    const Chart chart = chartOf(Examples + "/car_stopping_xy.OXD");
+    content.chart = &chart;
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(pagesPdf({QStringLiteral("Trial"), QStringLiteral("trial.OXD"), QStringLiteral("2026-12-07")}, content));
+    file.close();
+    QProcess extract;
+    extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(extract.waitForFinished(20000));
+    const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+    qsizetype at = 0;
+    for (int i = 1; i <= 150; ++i) {
+        const QString line = QStringLiteral("Line %1 of the report bold and underlined").arg(i);
+        const qsizetype found = text.indexOf(line, at);
+        ASSERT_GE(found, at) << i;
+        at = found + line.size();
+    }
+    const qsizetype pages = text.count(QLatin1Char('\f'));
+    EXPECT_GE(pages, 3);
+    for (qsizetype page = 1; page <= pages; ++page)
+        EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %2").arg(page).arg(pages))) << page;
+    EXPECT_TRUE(text.section(QLatin1Char('\f'), pages - 1, pages - 1).contains(QStringLiteral("Linear Regression")));
 }
 
 TEST(ChartRender, PictureFormatsByExtension)
