@@ -247,6 +247,11 @@ HelpWindow::HelpWindow(QWidget* parent)
     connect(m_contents, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { showPage(item->data(Qt::UserRole).toString()); });
     connect(m_search, &QLineEdit::textChanged, this, &HelpWindow::search);
+    // Enter shows the first page found, as a search box usually does.
+    connect(m_search, &QLineEdit::returnPressed, this, [this] {
+        if (m_contents->count() > 0)
+            showPage(m_contents->item(0)->data(Qt::UserRole).toString());
+    });
     connect(m_browser, &HelpBrowser::exampleRequested, this, &HelpWindow::exampleRequested);
     connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::markPage);
 }
