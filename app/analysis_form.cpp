@@ -122,6 +122,7 @@ QWidget* TAnalysisForm::buildDataPage()
 
     m_dataTabs = new QTabWidget(gridPage);
     m_dataGrid = new DataGridView(DataGridView::TitleEditing::ColumnAndRowTitles, m_dataTabs);
+    m_dataGrid->setAccessibleName(tr("Data table"));
     m_dataModel = new DataGridModel(*m_dataSet, questions, this);
     m_dataGrid->setModel(m_dataModel);
     m_dataGrid->setDataExtent([this] {
@@ -129,6 +130,7 @@ QWidget* TAnalysisForm::buildDataPage()
     });
     m_dataGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     m_summaryGrid = new DataGridView(DataGridView::TitleEditing::None, m_dataTabs);
+    m_summaryGrid->setAccessibleName(tr("Means, SD or SEM, and N"));
     m_summaryModel = new SummaryGridModel(*m_dataSet, questions, this);
     m_summaryGrid->setModel(m_summaryModel);
     m_dataTabs->addTab(m_dataGrid, tr("Raw values"));

@@ -65,11 +65,12 @@ QString desktopEntryText(const QString& program)
                           "GenericName=Biostatistics\n"
                           "Comment=Enter data, see column statistics, choose a test and read the results\n"
                           "Exec=%1 %f\n"
-                          "Icon=accessories-calculator\n"
+                          "Icon=ombrix\n"
                           "Terminal=false\n"
                           "Categories=Education;Science;Math;\n"
-                          "MimeType=application/x-ombrix-data;\n")
-        .arg(desktopExecQuoted(program));
+                          "MimeType=application/x-ombrix-data;\n"
+                          "%2\n")
+        .arg(desktopExecQuoted(program), QLatin1String(WrittenAtStartKey));
 }
 
 QString userDataHome()
@@ -84,12 +85,28 @@ AssociationResult registerFileAssociation(const QString& dataHome, const QString
         result.ok = false;
         return result;
     }
+    // An installed program has its entry, type and icon beside it; a user
+    // entry pointing at it would only shadow them.
+    const QDir programDir = QFileInfo(program).absoluteDir();
+    if (QFileInfo::exists(programDir.filePath(QStringLiteral("../share/applications/")) +
+                          QLatin1String(DesktopFileName)))
+        return result;
     const QDir home(dataHome);
+    const QString entry = home.filePath(QStringLiteral("applications/") + QLatin1String(DesktopFileName));
+    // An entry that cmake --install wrote keeps its Exec: a build run from
+    // its own folder never takes the place of the installed program.
+    QFile existing(entry);
+    if (existing.open(QIODevice::ReadOnly) && !existing.readAll().contains(WrittenAtStartKey))
+        return result;
+    existing.close();
     result.ok = writeIfDifferent(home.filePath(QStringLiteral("mime/packages/") + QLatin1String(MimePackageFileName)),
                                  mimePackageText().toUtf8(), result.changed);
-    result.ok = writeIfDifferent(home.filePath(QStringLiteral("applications/") + QLatin1String(DesktopFileName)),
-                                 desktopEntryText(program).toUtf8(), result.changed) &&
-                result.ok;
+    QFile icon(QStringLiteral(":/icons/ombrix.svg"));
+    if (icon.open(QIODevice::ReadOnly))
+        result.ok = writeIfDifferent(home.filePath(QStringLiteral("icons/hicolor/scalable/apps/ombrix.svg")),
+                                     icon.readAll(), result.changed) &&
+                    result.ok;
+    result.ok = writeIfDifferent(entry, desktopEntryText(program).toUtf8(), result.changed) && result.ok;
     return result;
 }
 

@@ -12,6 +12,9 @@ namespace ombrix::app {
 inline constexpr const char* DataFileMimeType = "application/x-ombrix-data";
 inline constexpr const char* DesktopFileName = "ombrix.desktop";
 inline constexpr const char* MimePackageFileName = "ombrix.xml";
+// The line that marks a desktop entry the program wrote itself (and may
+// rewrite); an entry without it was installed and is left alone.
+inline constexpr const char* WrittenAtStartKey = "X-Ombrix-Written-At-Start=true";
 
 // The shared-mime-info package describing data files.
 QString mimePackageText();
@@ -25,8 +28,9 @@ struct AssociationResult {
     bool ok = true;        // every file that needed writing was written
 };
 
-// Writes <dataHome>/applications/ombrix.desktop and
-// <dataHome>/mime/packages/ombrix.xml when they are missing or differ.
+// Writes <dataHome>/applications/ombrix.desktop, <dataHome>/mime/packages/
+// ombrix.xml and the icon when they are missing or differ; nothing for an
+// installed program or over an installed entry.
 AssociationResult registerFileAssociation(const QString& dataHome, const QString& program);
 
 // The user's data folder (XDG_DATA_HOME, usually ~/.local/share).

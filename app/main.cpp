@@ -2,6 +2,7 @@
 // hands its file to that copy and ends.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QSettings>
 #include <QTimer>
 
@@ -16,11 +17,14 @@ int main(int argc, char** argv)
 {
     using namespace ombrix;
 
+    // The icon and other resources live in the application library.
+    Q_INIT_RESOURCE(ombrix);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ombrix"));
     QApplication::setOrganizationName(QStringLiteral("Tarvenly Software"));
     QApplication::setApplicationVersion(QStringLiteral("3.06"));
     QGuiApplication::setDesktopFileName(QStringLiteral("ombrix"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ombrix.svg")));
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();

@@ -837,6 +837,7 @@ void TMainForm::printPreview()
     const PrintJob job = form->printJob();
     QPrintPreviewDialog preview(&printer(), this);
     preview.setWindowTitle(tr("Print Preview - %1").arg(form->documentName()));
+    preview.resize(size() * 9 / 10);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [&job](QPrinter* target) { graphs::printPages(*target, job.header, job.content); });
     preview.exec();

@@ -1,5 +1,6 @@
 #include "app/results_viewer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -83,6 +84,7 @@ TResultsViewer::TResultsViewer(QWidget* parent)
     : QAbstractScrollArea(parent)
 {
     setObjectName(QStringLiteral("ResultsViewer1"));
+    setAccessibleName(tr("Results report"));
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
@@ -373,7 +375,14 @@ ReportPosition TResultsViewer::positionAt(const QPoint& point) const
 
 void TResultsViewer::moveCursor(ReportPosition to, bool extend, bool keepPreferredColumn)
 {
+    const int previousLine = m_cursor.line;
     m_cursor = clamped(to);
+    if (m_cursor.line != previousLine && readable()) {
+        // A screen reader reads the report line by line as the cursor moves.
+        setAccessibleDescription(QString::fromStdString(analyses::stripMarks(line(m_cursor.line))));
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
     if (!extend)
         m_anchor = m_cursor;
     if (!keepPreferredColumn)

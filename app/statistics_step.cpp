@@ -155,6 +155,7 @@ StatisticsStep::StatisticsStep(core::DataSet& dataSet, QWidget* parent)
 
     m_model = new StatisticsGridModel(dataSet, this);
     m_view = new QTableView(this);
+    m_view->setAccessibleName(tr("Column statistics"));
     m_view->setObjectName(QStringLiteral("statisticsGrid"));
     m_view->setModel(m_model);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);

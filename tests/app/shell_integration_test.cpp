@@ -117,7 +117,22 @@ TEST(FileAssociation, WrittenWhenNeededAndAsInstalled)
     EXPECT_EQ(read(home.filePath(QStringLiteral("mime/packages/ombrix.xml"))), mimePackageText());
     QString configured = read(QStringLiteral(OMBRIX_TEST_DATA_DIR "/../app/ombrix.desktop.in"));
     configured.replace(QStringLiteral("\"@OMBRIX_INSTALLED_PROGRAM@\""), desktopExecQuoted(program));
-    EXPECT_EQ(configured, desktopEntryText(program));
+    EXPECT_EQ(configured + QLatin1String(WrittenAtStartKey) + QLatin1Char('\n'), desktopEntryText(program));
+    EXPECT_TRUE(QFileInfo::exists(home.filePath(QStringLiteral("icons/hicolor/scalable/apps/ombrix.svg"))));
+
+    // An entry cmake --install wrote stays as it is; an installed program writes nothing.
+    QFile installed(home.filePath(QStringLiteral("applications/ombrix.desktop")));
+    ASSERT_TRUE(installed.open(QIODevice::WriteOnly));
+    installed.write(configured.toUtf8());
+    installed.close();
+    EXPECT_FALSE(registerFileAssociation(home.path(), QStringLiteral("/home/me/build/bin/ombrix")).changed);
+    EXPECT_EQ(read(installed.fileName()), configured);
+    QTemporaryDir prefix;
+    QDir(prefix.path()).mkpath(QStringLiteral("share/applications"));
+    QDir(prefix.path()).mkpath(QStringLiteral("bin"));
+    QFile(prefix.filePath(QStringLiteral("share/applications/ombrix.desktop"))).open(QIODevice::WriteOnly);
+    QTemporaryDir otherHome;
+    EXPECT_FALSE(registerFileAssociation(otherHome.path(), prefix.filePath(QStringLiteral("bin/ombrix"))).changed);
 }
 
 // Every setting in one line, so that a whole reading compares at once.
