@@ -11,7 +11,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -20,6 +19,7 @@
 
 #include <algorithm>
 
+#include "app/help_window.h"
 #include "core/text.h"
 
 namespace ombrix::app {
@@ -161,14 +161,8 @@ ImportDialog::ImportDialog(const core::TextTable& source, const QString& fileNam
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &ImportDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ImportDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        QMessageBox::information(
-            this, tr("Import"),
-            tr("The preview shows the numbers as they were read, one row per line of the file. Choose the rows "
-               "(a range, or those whose value in one column meets a condition) and the columns to take; they "
-               "land in the data table from its current cell. With values in one column and group numbers in "
-               "another, choose \"Import data only from column:\" to put each group in a column of its own."));
-    });
+    connect(buttons, &QDialogButtonBox::helpRequested, this,
+            [this] { showHelpPage(this, QLatin1String(ImportHelpPage)); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(previewGroup, 1);

@@ -20,12 +20,15 @@
 #include <QPrinter>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShortcut>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/about_dialog.h"
+#include "app/help_window.h"
 #include "core/atomic_file.h"
 #include "core/oxd_file.h"
 #include "graphs/print_document.h"
@@ -214,7 +217,7 @@ void TMainForm::createActions()
     commandAction(Command::NewAnalysis)->setToolTip(tr("Start a new data set"));
 
     // Commands whose dialogs and engines come later stay visible but disabled.
-    for (const Command later : {Command::Cut, Command::HelpContents, Command::HelpSearch, Command::Guide})
+    for (const Command later : {Command::Cut})
         commandAction(later)->setEnabled(false);
 
     on(Command::NewFile, [this] { newDocument(); });
@@ -280,10 +283,16 @@ void TMainForm::createActions()
         if (!calculating())
             m_mdi->activateNextSubWindow();
     });
-    on(Command::About, [this] {
-        QMessageBox::about(this, tr("About Ombrix"),
-                           tr("<b>Ombrix</b> 3.06<br>Elementary biostatistics: enter your data, see the statistics "
-                              "of every column, choose a test and read the results in plain words."));
+    on(Command::HelpContents, [this] { showHelpPage(this, QLatin1String(HelpContentsPage)); });
+    on(Command::HelpSearch, [this] { showHelpSearch(this); });
+    on(Command::Guide, [this] { showHelpPage(this, QLatin1String(ChoosingTestPage)); });
+    on(Command::About, [this] { showAbout(this); });
+    // F1 explains what the active data set window shows: its step, or at the
+    // results step the analysis its choices select.
+    auto* contextHelp = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(contextHelp, &QShortcut::activated, this, [this] {
+        const TAnalysisForm* form = activeDocument();
+        showHelpPage(this, form ? helpPageForStep(*form) : QLatin1String(HelpContentsPage));
     });
 }
 
@@ -542,6 +551,35 @@ TAnalysisForm* TMainForm::openFileByName(const QString& path)
     TAnalysisForm* form = openDataFile(absolute, false);
     if (form)
         addRecent(absolute);
+    return form;
+}
+
+TAnalysisForm* TMainForm::openExample(const QString& name)
+{
+    if (calculating())
+        return nullptr;
+    const QByteArray text = exampleFileText(name);
+    if (text.isEmpty())
+        return nullptr;
+    TAnalysisForm* active = activeDocument();
+    TAnalysisForm* replaced = active && active->isUntouched() ? active : nullptr;
+    if (documents().size() - (replaced ? 1 : 0) >= MaxDocuments) {
+        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage), MessageKind::Warning);
+        return nullptr;
+    }
+    core::OpenResult result = workflow::openDocumentText(std::string_view(text.constData(), text.size()));
+    if (!result.dataSet)
+        return nullptr;
+    if (replaced)
+        subWindowOf(replaced)->close();
+    // Untitled, so that Save asks where to keep the user's copy.
+    auto* form = new TAnalysisForm(std::move(result.dataSet), m_context);
+    form->setDefaultName(freeDefaultNumber());
+    addDocument(form);
+    form->goToStep(Step::EnterData);
+    // The link was followed in the help window: show what it opened.
+    raise();
+    activateWindow();
     return form;
 }
 
@@ -830,6 +868,7 @@ void TMainForm::printPreview()
     const PrintJob job = form->printJob();
     QPrintPreviewDialog preview(&printer(), this);
     preview.setWindowTitle(tr("Print Preview - %1").arg(form->documentName()));
+    preview.resize(size() * 9 / 10);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [&job](QPrinter* target) { graphs::printPages(*target, job.header, job.content); });
     preview.exec();

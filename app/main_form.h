@@ -117,6 +117,9 @@ public:
     // brought to the front.
     TAnalysisForm* openFileByName(const QString& path);
     TAnalysisForm* openRecent(int index);
+    // Opens one of the example data sets shipped with the guide as a new,
+    // untitled document.
+    TAnalysisForm* openExample(const QString& name);
     void openWithDialog();
     bool closeActiveDocument();
     TAnalysisForm* duplicateActiveDocument();
