@@ -5,6 +5,8 @@
 #include <limits>
 #include <vector>
 
+#include "core/text.h"
+
 namespace ombrix::core {
 
 namespace {
@@ -295,6 +297,25 @@ std::string impossibleTransformQuestion(int count)
            " of the values. These values will be erased. Continue?";
 }
 
+// A computed value (ln 2, 1/3) has no typed text to take its decimals from:
+// the column's automatic decimals grow to show it with four significant
+// digits (fewer when its own shortest text has fewer), so that a column of
+// whole numbers does not show ln 2 as "1". Never lowered; fixed decimals and
+// values shown in exponent form are left alone, as when typing.
+void widenAutoDecimals(DataTable& table, int column, Real value)
+{
+    if (isMissing(value) || value == 0 || table.fixedDecimals(column) >= 0 || inExponentRange(value))
+        return;
+    const DecimalShape shape = shortestDecimalShape(value);
+    const Real magnitude = std::fabs(value);
+    const int significant =
+        magnitude >= 1 ? std::max(0, 4 - shape.integerDigits) : 3 - static_cast<int>(std::floor(std::log10(magnitude)));
+    const int decimals = std::min(shape.decimals, significant);
+    const int integerDigits = std::min(shape.integerDigits, 14);
+    if (decimals > table.autoDecimals(column) && decimals + integerDigits <= 14)
+        table.setAutoDecimals(column, decimals);
+}
+
 EditOutcome transformCells(DataSet& dataSet, const CellBlock& block, TransformKind kind, Real k,
                            const AskYesNo& askEraseImpossible)
 {
@@ -329,8 +350,10 @@ EditOutcome transformCells(DataSet& dataSet, const CellBlock& block, TransformKi
                 continue;
             const Real result = *next++;
             table.setValue(r, c, result);
-            if (!isMissing(result))
+            if (!isMissing(result)) {
                 table.setMeanEntry(c, false);
+                widenAutoDecimals(table, c, result);
+            }
         }
     table.recomputeLastUsed();
     dataSet.markChanged();
@@ -375,6 +398,7 @@ void combineColumns(DataSet& dataSet, int target, int first, CombineOperator op,
         if (!result || isMissing(*result))
             continue;
         table.setValue(r, target, *result);
+        widenAutoDecimals(table, target, *result);
         stored = true;
     }
     if (stored)

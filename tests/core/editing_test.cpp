@@ -126,6 +126,38 @@ TEST(TransformCells, AsksBeforeErasingAndOnlyAYesChangesTheCells)
     }
 }
 
+// Computed values widen a column's automatic decimals to four significant
+// digits (or the value's own, when fewer); fixed decimals stay.
+TEST(TransformCells, ComputedValuesShowTheirDigits)
+{
+    const struct {
+        TransformKind kind;
+        Real k;
+        std::vector<Real> values;
+        int fixed;
+        int decimals;       // automatic decimals afterwards
+        const char* shown;  // the first cell as the grid shows it
+    } cases[] = {
+        {Ln, 0, {2, 10}, -1, 4, "0.6931"},             // ln 2 = 0.6931, ln 10 = 2.303
+        {Reciprocal, 0, {2, 4}, -1, 2, "0.50"},        // 0.5 and 0.25 as they are
+        {TimesK, 1000, {2, 3}, -1, 0, "2000"},         // whole numbers stay whole
+        {ExpY, 0, {3}, -1, 2, "20.09"},                // e^3 = 20.0855
+        {Ln, 0, {2}, 1, 0, "0.7"},                     // fixed decimals win
+        {Reciprocal, 0, {30000}, -1, 0, "3.333E-05"},  // exponent form needs no decimals
+    };
+    for (const auto& c : cases) {
+        DataSet dataSet;
+        int row = 0;
+        for (const Real x : c.values)
+            dataSet.table.setValue(row++, 0, x);
+        dataSet.table.setFixedDecimals(0, c.fixed);
+        ASSERT_EQ(transformCells(dataSet, {0, 0, row - 1, 0}, c.kind, c.k, nullptr), EditOutcome::Done);
+        EXPECT_EQ(dataSet.table.autoDecimals(0), c.decimals) << transformListText(c.kind);
+        EXPECT_EQ(dataSet.table.FormatCell(0, dataSet.table.value(0, 0), false, CellDecimals::OfColumn), c.shown)
+            << transformListText(c.kind);
+    }
+}
+
 TEST(CombineColumns, EachOperatorRowByRow)
 {
     // A | B | C: rows where A or B is blank, or B is 0 for a division, keep C.
