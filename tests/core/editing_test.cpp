@@ -38,10 +38,13 @@ std::vector<std::string> dump(const DataTable& table)
         for (int c = 0; c < table.columnCount(); ++c) {
             if (c > 0)
                 line += ' ';
-            if (table.isBlank(r, c))
+            if (table.isBlank(r, c)) {
                 line += '.';
-            else
-                line += (table.isExcluded(r, c) ? "*" : "") + fixedText(table.value(r, c), 2);
+                continue;
+            }
+            if (table.isExcluded(r, c))
+                line += '*';
+            line += fixedText(table.value(r, c), 2);
         }
         rows.push_back(line);
     }
