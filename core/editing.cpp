@@ -306,10 +306,15 @@ void widenAutoDecimals(DataTable& table, int column, Real value)
 {
     if (isMissing(value) || value == 0 || table.fixedDecimals(column) >= 0 || inExponentRange(value))
         return;
-    const DecimalShape shape = shortestDecimalShape(value);
     const Real magnitude = std::fabs(value);
+    const int integerPart = magnitude >= 1 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 1;
     const int significant =
-        magnitude >= 1 ? std::max(0, 4 - shape.integerDigits) : 3 - static_cast<int>(std::floor(std::log10(magnitude)));
+        magnitude >= 1 ? std::max(0, 4 - integerPart) : 3 - static_cast<int>(std::floor(std::log10(magnitude)));
+    // Most values of a column need no more than it shows already; only the
+    // others pay for their shortest text.
+    if (significant <= table.autoDecimals(column))
+        return;
+    const DecimalShape shape = shortestDecimalShape(value);
     const int decimals = std::min(shape.decimals, significant);
     const int integerDigits = std::min(shape.integerDigits, 14);
     if (decimals > table.autoDecimals(column) && decimals + integerDigits <= 14)
