@@ -540,18 +540,26 @@ TAnalysisForm* TMainForm::openFileByName(const QString& path)
         m_context.asker.tell(this, QString::fromUtf8(core::NewerVersionMessage), MessageKind::Critical, absolute);
         return nullptr;
     }
-    TAnalysisForm* active = activeDocument();
-    TAnalysisForm* replaced = active && active->isUntouched() ? active : nullptr;
-    if (documents().size() - (replaced ? 1 : 0) >= MaxDocuments) {
-        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage), MessageKind::Warning);
+    TAnalysisForm* replaced = nullptr;
+    if (!roomForDocument(replaced))
         return nullptr;
-    }
     if (replaced)
         subWindowOf(replaced)->close();
     TAnalysisForm* form = openDataFile(absolute, false);
     if (form)
         addRecent(absolute);
     return form;
+}
+
+bool TMainForm::roomForDocument(TAnalysisForm*& replaced)
+{
+    TAnalysisForm* active = activeDocument();
+    replaced = active && active->isUntouched() ? active : nullptr;
+    if (documents().size() - (replaced ? 1 : 0) >= MaxDocuments) {
+        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage), MessageKind::Warning);
+        return false;
+    }
+    return true;
 }
 
 TAnalysisForm* TMainForm::openExample(const QString& name)
@@ -561,12 +569,9 @@ TAnalysisForm* TMainForm::openExample(const QString& name)
     const QByteArray text = exampleFileText(name);
     if (text.isEmpty())
         return nullptr;
-    TAnalysisForm* active = activeDocument();
-    TAnalysisForm* replaced = active && active->isUntouched() ? active : nullptr;
-    if (documents().size() - (replaced ? 1 : 0) >= MaxDocuments) {
-        m_context.asker.tell(this, QString::fromUtf8(TooManyDocumentsMessage), MessageKind::Warning);
+    TAnalysisForm* replaced = nullptr;
+    if (!roomForDocument(replaced))
         return nullptr;
-    }
     core::OpenResult result = workflow::openDocumentText(std::string_view(text.constData(), text.size()));
     if (!result.dataSet)
         return nullptr;

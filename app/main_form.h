@@ -153,6 +153,9 @@ private:
     void updateCommands();
     void addRecent(const QString& path);
     void stepCommand(Step step);
+    // Opening a file or an example takes the place of an untouched active
+    // document; false (after saying why) when ten are open already.
+    bool roomForDocument(TAnalysisForm*& replaced);
     QPrinter& printer();
     // Runs what had to wait for the end of a calculation.
     void whenCalculationEnds();

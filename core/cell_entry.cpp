@@ -126,20 +126,6 @@ bool enterSummaryText(DataSet& dataSet, int gridRow, int column, std::string_vie
     return true;
 }
 
-namespace {
-
-CellBlock clampedBlock(const DataTable& table, const CellBlock& block)
-{
-    CellBlock b;
-    b.firstRow = std::clamp(std::min(block.firstRow, block.lastRow), 0, table.rowCount() - 1);
-    b.lastRow = std::clamp(std::max(block.firstRow, block.lastRow), 0, table.rowCount() - 1);
-    b.firstColumn = std::clamp(std::min(block.firstColumn, block.lastColumn), 0, table.columnCount() - 1);
-    b.lastColumn = std::clamp(std::max(block.firstColumn, block.lastColumn), 0, table.columnCount() - 1);
-    return b;
-}
-
-}  // namespace
-
 void toggleExclusion(DataSet& dataSet, const CellBlock& block)
 {
     DataTable& table = dataSet.table;
@@ -177,6 +163,16 @@ void enterColumnTitle(DataSet& dataSet, int column, std::string_view title, char
     }
     dataSet.table.setColumnTitle(column, title);
     dataSet.markChanged();
+}
+
+CellBlock clampedBlock(const DataTable& table, const CellBlock& block)
+{
+    CellBlock b;
+    b.firstRow = std::clamp(std::min(block.firstRow, block.lastRow), 0, table.rowCount() - 1);
+    b.lastRow = std::clamp(std::max(block.firstRow, block.lastRow), 0, table.rowCount() - 1);
+    b.firstColumn = std::clamp(std::min(block.firstColumn, block.lastColumn), 0, table.columnCount() - 1);
+    b.lastColumn = std::clamp(std::max(block.firstColumn, block.lastColumn), 0, table.columnCount() - 1);
+    return b;
 }
 
 }  // namespace ombrix::core

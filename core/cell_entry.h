@@ -21,6 +21,9 @@ struct CellBlock {
     int lastColumn = 0;
 };
 
+// The block with its corners in order and inside the table.
+CellBlock clampedBlock(const DataTable& table, const CellBlock& block);
+
 struct CellEntryResult {
     bool stored = false;  // the value (or a blank) went into the cell
     bool redrawCell = false;

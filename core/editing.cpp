@@ -105,16 +105,6 @@ std::optional<CellBlock> usedPart(const DataTable& table, const CellBlock& block
     return b;
 }
 
-CellBlock withinTable(const DataTable& table, const CellBlock& block)
-{
-    CellBlock b;
-    b.firstRow = std::clamp(std::min(block.firstRow, block.lastRow), 0, table.rowCount() - 1);
-    b.lastRow = std::clamp(std::max(block.firstRow, block.lastRow), 0, table.rowCount() - 1);
-    b.firstColumn = std::clamp(std::min(block.firstColumn, block.lastColumn), 0, table.columnCount() - 1);
-    b.lastColumn = std::clamp(std::max(block.firstColumn, block.lastColumn), 0, table.columnCount() - 1);
-    return b;
-}
-
 int countNumbers(const DataTable& table, int firstRow, int lastRow, int firstColumn, int lastColumn)
 {
     lastRow = std::min(lastRow, table.lastUsedRow());
@@ -468,7 +458,7 @@ std::string valuesLostQuestion(int count)
 
 int valuesLostByInsert(const DataTable& table, const CellBlock& block, ShiftKind kind)
 {
-    const CellBlock b = withinTable(table, block);
+    const CellBlock b = clampedBlock(table, block);
     const int rows = b.lastRow - b.firstRow + 1;
     const int columns = b.lastColumn - b.firstColumn + 1;
     switch (kind) {
@@ -488,7 +478,7 @@ int valuesLostByInsert(const DataTable& table, const CellBlock& block, ShiftKind
 EditOutcome insertCells(DataSet& dataSet, const CellBlock& block, ShiftKind kind, const AskYesNo& askLoseValues)
 {
     DataTable& table = dataSet.table;
-    const CellBlock b = withinTable(table, block);
+    const CellBlock b = clampedBlock(table, block);
     if (const int lost = valuesLostByInsert(table, b, kind);
         lost > 0 && (!askLoseValues || !askLoseValues(valuesLostQuestion(lost))))
         return EditOutcome::Declined;
@@ -506,7 +496,7 @@ EditOutcome insertCells(DataSet& dataSet, const CellBlock& block, ShiftKind kind
 EditOutcome deleteCells(DataSet& dataSet, const CellBlock& block, ShiftKind kind)
 {
     DataTable& table = dataSet.table;
-    const CellBlock b = withinTable(table, block);
+    const CellBlock b = clampedBlock(table, block);
     const int rows = b.lastRow - b.firstRow + 1;
     switch (kind) {
     case ShiftKind::Cells: shiftRows(table, b.firstRow, -rows, b.firstColumn, b.lastColumn, false); break;
