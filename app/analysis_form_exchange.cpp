@@ -242,14 +242,7 @@ PrintJob TAnalysisForm::printJob() const
     } else if (m_step == Step::Graph) {
         job.content.chart = &m_graphStep->chart();
     } else if (m_step == Step::ColumnStats) {
-        std::vector<std::vector<std::string>> cells;
-        const QString text = statisticsGridText(*m_dataSet, m_context.settings.decimalSeparator);
-        for (const QString& line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
-            std::vector<std::string> row;
-            for (const QString& cell : line.split(QLatin1Char('\t')))
-                row.push_back(cell.toStdString());
-            cells.push_back(std::move(row));
-        }
+        const auto cells = statisticsGridCells(*m_dataSet, m_context.settings.decimalSeparator);
         job.content.lines = graphs::tableLines(cells, PrintedColumns);
     } else {
         const int lastColumn = std::max(table.lastUsedColumn(), 0);

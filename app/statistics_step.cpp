@@ -121,26 +121,40 @@ QVariant StatisticsGridModel::headerData(int section, Qt::Orientation orientatio
     return title.empty() ? heading : heading + QLatin1Char('\n') + fromUtf8(title);
 }
 
-QString statisticsGridText(const core::DataSet& dataSet, QChar decimalSeparator)
+std::vector<std::vector<std::string>> statisticsGridCells(const core::DataSet& dataSet, QChar decimalSeparator)
 {
     const core::DataTable& table = dataSet.table;
     const analyses::StatisticsGridOptions options = gridOptions(dataSet);
     const int columns = shownColumns(table);
     const int lastRow = FirstGridRow + shownGridRows(dataSet.format) - 1;
+    const std::string separator = QString(decimalSeparator).toStdString();
 
-    QString text;
+    std::vector<std::vector<std::string>> cells(1, std::vector<std::string>(1));
     for (int column = 0; column < columns; ++column) {
         const std::string& title = table.column(column).title;
-        text += QLatin1Char('\t') + (title.empty() ? columnHeading(dataSet.format, column) : fromUtf8(title));
+        cells[0].push_back(title.empty() ? columnHeading(dataSet.format, column).toStdString() : title);
     }
-    text += QLatin1Char('\n');
     for (int row = FirstGridRow; row <= lastRow; ++row) {
-        text += fromUtf8(analyses::statisticsGridLabel(row, options));
+        std::vector<std::string> line{analyses::statisticsGridLabel(row, options)};
         for (int column = 0; column < columns; ++column) {
-            QString cell = fromUtf8(analyses::statisticsGridCell(table, column, row, options));
-            if (decimalSeparator != QLatin1Char('.'))
-                cell.replace(QLatin1Char('.'), decimalSeparator);
-            text += QLatin1Char('\t') + cell;
+            std::string cell = analyses::statisticsGridCell(table, column, row, options);
+            if (const std::size_t point = cell.find('.'); point != std::string::npos && separator != ".")
+                cell.replace(point, 1, separator);
+            line.push_back(std::move(cell));
+        }
+        cells.push_back(std::move(line));
+    }
+    return cells;
+}
+
+QString statisticsGridText(const core::DataSet& dataSet, QChar decimalSeparator)
+{
+    QString text;
+    for (const std::vector<std::string>& row : statisticsGridCells(dataSet, decimalSeparator)) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i > 0)
+                text += QLatin1Char('\t');
+            text += fromUtf8(row[i]);
         }
         text += QLatin1Char('\n');
     }

@@ -4,6 +4,9 @@
 #include <QChar>
 #include <QWidget>
 
+#include <string>
+#include <vector>
+
 #include "core/data_set.h"
 
 class QPushButton;
@@ -41,6 +44,9 @@ private:
 // The grid as the clipboard gets it: a line of column titles (the letter for
 // a column without title), then one line per statistic with its label; TAB
 // between cells. In numbers '.' becomes decimalSeparator.
+// The statistics grid as cells (the column titles first, each row after its
+// label), numbers with the decimal separator given; and as copied text.
+std::vector<std::vector<std::string>> statisticsGridCells(const core::DataSet& dataSet, QChar decimalSeparator);
 QString statisticsGridText(const core::DataSet& dataSet, QChar decimalSeparator);
 
 // The column statistics step: the grid, the SD and SEM buttons and Copy.

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -191,6 +192,17 @@ TEST_F(DataExchangeTest, ExportAsPdfOfTheStepShown)
     const QString table = pdfText(path(QStringLiteral("table.pdf")));
     EXPECT_TRUE(table.contains(QStringLiteral("Drug 1")) && table.contains(QStringLiteral("Drug 2")));
     EXPECT_TRUE(table.contains(QStringLiteral("Page 1 of 1")));
+
+    // The statistics grid: one printed row per statistic, its values beside it.
+    asker.saveNames = {path(QStringLiteral("stats.pdf"))};
+    ASSERT_TRUE(sleep->goToStep(Step::ColumnStats));
+    ASSERT_TRUE(mainForm->exportPdf());
+    const QStringList statsLines = pdfText(path(QStringLiteral("stats.pdf"))).split(QLatin1Char('\n'));
+    const auto meanLine = std::find_if(statsLines.begin(), statsLines.end(), [](const QString& line) {
+        return line.contains(QRegularExpression(QStringLiteral("^Mean +0.75 +2.33")));
+    });
+    ASSERT_NE(meanLine, statsLines.end());
+    EXPECT_FALSE(meanLine->contains(QStringLiteral("Median")));
 }
 
 }  // namespace
