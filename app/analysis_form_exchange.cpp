@@ -92,7 +92,6 @@ void TAnalysisForm::paste(bool transpose)
     const core::PasteResult result = core::pasteCellsText(*m_dataSet, text.toStdString(), options);
     if (!result.pasted)
         return;
-    m_dataSet->markChanged();
     m_dataModel->everythingChanged();
     recordTableChange(transpose ? tr("Transpose Paste") : tr("Paste"));
     if (result.stoppedAtLastRow)
@@ -160,9 +159,7 @@ bool TAnalysisForm::importFile(const QString& path)
         asker.tell(this, QString::fromStdString(result.message), MessageKind::Warning);
         return false;
     }
-    m_dataSet->markChanged();
-    m_tableTitle->setText(QString::fromStdString(m_dataSet->table.title()));
-    m_dataModel->everythingChanged();
+    // The table, its titles and the page for the format, shown again.
     refreshViews();
     goToStep(Step::EnterData);
     recordTableChange(tr("Import"));

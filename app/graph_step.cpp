@@ -186,7 +186,6 @@ void GraphStep::drawGraph()
             m_dataSet.resultsStale = true;
         if (!m_bringResultsUpToDate(m_statusPanel))
             return;
-        analyses::UpdateColumnStatistics(m_dataSet.table);
         chart = graphs::buildChart(m_dataSet, graphs::ViewOptions{m_orientation}, m_regression);
         if (m_dataSet.format == core::DataFormat::MultipleRegression) {
             // What is shown is what is saved.

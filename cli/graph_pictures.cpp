@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <memory>
@@ -61,7 +60,7 @@ DocumentWriters offscreenWriters()
             return error.toStdString();
         return {};
     };
-    writers.pdf = [qt](const PrintedReport& report, const std::string& path) -> std::string {
+    writers.pdf = [qt](const PrintedReport& report) -> std::string {
         qt->start();
         graphs::PrintHeader header;
         header.title = QString::fromStdString(report.title);
@@ -70,13 +69,7 @@ DocumentWriters offscreenWriters()
         graphs::PrintContent content;
         content.lines = report.lines;
         content.chart = report.chart;
-        const QByteArray pdf = graphs::pagesPdf(header, content);
-        if (pdf.isEmpty())
-            return "the document could not be drawn";
-        QSaveFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
-            return file.errorString().toStdString();
-        return {};
+        return graphs::pagesPdf(header, content).toStdString();
     };
     return writers;
 }

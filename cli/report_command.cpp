@@ -9,9 +9,9 @@
 #include "cli/choice_setter.h"
 #include "core/atomic_file.h"
 #include "core/oxd_file.h"
-#include "graphs/chart_model.h"
 #include "core/text_export.h"
 #include "core/text_import.h"
+#include "graphs/chart_model.h"
 #include "workflow/dispatcher.h"
 #include "workflow/document_io.h"
 
@@ -153,16 +153,6 @@ std::vector<std::string> statisticsLines(const core::DataSet& dataSet)
     return lines;
 }
 
-bool isDataFileName(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string extension = path.substr(path.size() - 4);
-    for (char& c : extension)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return extension == ".OXD";
-}
-
 // A delimited text file as the Import command reads it with the dialog's
 // defaults (every row and column, titles from the header lines), into a new
 // raw-data set. What the import left out is said on err.
@@ -259,8 +249,8 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
 
     const char decimalSeparator = options.decimalSeparator != 0 ? options.decimalSeparator : systemDecimalSeparator;
-    core::OpenResult opened = isDataFileName(options.file) ? workflow::openDocument(options.file)
-                                                           : importTextFile(options.file, decimalSeparator, err);
+    core::OpenResult opened = lowerSuffix(options.file) == "oxd" ? workflow::openDocument(options.file)
+                                                                 : importTextFile(options.file, decimalSeparator, err);
     if (!opened.dataSet) {
         err << "ombrix-report: " << options.file << ": " << opened.message << '\n';
         return ExitFailure;
@@ -326,10 +316,13 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
             // printed), then the graph.
             const PrintedReport report{options.stats ? lines : markedLines, &chart, dataSet.table.title(),
                                        options.file};
-            if (const std::string error = writers.pdf(report, options.pdf); !error.empty()) {
-                err << "ombrix-report: " << options.pdf << ": " << error << '\n';
+            const std::string pdf = writers.pdf(report);
+            if (pdf.empty()) {
+                err << "ombrix-report: " << options.pdf << ": the document could not be drawn\n";
                 return ExitFailure;
             }
+            if (!writeFile(options.pdf, pdf, err).empty())
+                return ExitFailure;
         }
     }
 

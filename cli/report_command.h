@@ -29,7 +29,8 @@ struct PrintedReport {
     std::string title;
     std::string fileName;
 };
-using PdfWriter = std::function<std::string(const PrintedReport& report, const std::string& path)>;
+// The document's bytes; empty when it could not be drawn.
+using PdfWriter = std::function<std::string(const PrintedReport& report)>;
 
 // The writers of pictures and documents; without them --graph and --pdf are refused.
 struct DocumentWriters {
