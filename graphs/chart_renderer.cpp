@@ -1,6 +1,7 @@
 #include "graphs/chart_renderer.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -9,12 +10,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include "core/atomic_file.h"
 
 namespace ombrix::graphs {
 
@@ -484,17 +486,16 @@ private:
     int m_barSeries = 0;
 };
 
+// Written as the program writes every file: beside the target and renamed
+// over it, so a failed export never leaves half a picture in place of a good one.
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error)
 {
-    // Written beside the target and renamed over it, so a failed export
-    // never leaves half a picture in place of a good one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    const std::string problem =
+        core::replaceFileAtomically(QFile::encodeName(path).toStdString(),
+                                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!problem.empty() && error)
+        *error = QString::fromStdString(problem);
+    return problem.empty();
 }
 
 }  // namespace
